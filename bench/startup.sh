@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Start-up cost of the command, which is nearly its whole cost: instructions
+# under callgrind against /bin/true, and wall time against /bin/true and the
+# shell one-liner a user would otherwise write. A benchmark, not a test.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash scripts/install-packages.sh g++ cmake make valgrind hyperfine tzdata
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
+merovak=$PWD/build/release/Merovak
+export TZ=Europe/Amsterdam
+
+instructions() {
+    valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+        sed -n 's/.*Collected : *//p'
+}
+ours=$(instructions "$merovak" 0930)
+baseline=$(instructions /bin/true)
+echo "Instructions: Merovak 0930 $ours, /bin/true $baseline"
+awk -v a="$ours" -v b="$baseline" 'BEGIN { printf "Instruction ratio: %.3f (goal: at most 1.3)\n", a / b }'
+
+echo
+hyperfine -N --ignore-failure --warmup 50 --runs 1000 --style basic \
+    "$merovak 0930" /bin/true "sh -c '[ \"\$(date +%H%M)\" -ge 0930 ]'"

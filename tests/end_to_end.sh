@@ -1,0 +1,145 @@
+#!/usr/bin/env bash
+# Runs the built command as a user runs it, with the local clock set by
+# libfaketime in a time zone other than UTC, and compares standard output byte
+# for byte, standard error (always empty) and the exit status.
+# Usage: end_to_end.sh path/to/Merovak
+set -u
+merovak=$1
+export TZ=Europe/Amsterdam
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+passed=0
+failed=0
+
+usage=$'Merovak v1.0 (c) 2026 the Merovak authors\r\n\r\nChecks if a given time has already passed\r\nUsage: Merovak [>OutputFile] TIME\r\n - Outputfile determines where the info goes\r\n - Time is a time in format UUMM for example 0930\r\nReturn code will be 5 if it is past 09:30 else 0'
+expired() { printf 'Current Time : %s   Check Time : %s  Time Expired !!! (returncode=5)' "$1" "$2"; }
+notExpired() { printf 'Current Time : %s   Check Time : %s  Not Expired (returncode=0)' "$1" "$2"; }
+illegal() { printf 'Illegal Time : %s  Aborted check !!! (returncode=10)' "$1"; }
+
+report() { # report NAME OK DETAIL
+    if [ "$2" = ok ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        printf 'FAIL %s: %s\n' "$1" "$3"
+    fi
+}
+
+# check NAME CLOCK STATUS EXPECTED_LINES [ARGUMENT...]
+# EXPECTED_LINES is the output without its last line end, which is CR LF.
+# CLOCK is a local date and time for libfaketime, or @SECONDS since the epoch.
+check() {
+    local name=$1 clock=$2 status=$3 expected=$4
+    shift 4
+    local -a fake=(faketime -f "$clock")
+    if [ "${clock:0:1}" = @ ]; then
+        fake=(env FAKETIME_FMT=%s faketime -f "${clock:1}")
+    fi
+    "${fake[@]}" "$merovak" "$@" >"$work/out" 2>"$work/err"
+    local actual=$?
+    printf '%s\r\n' "$expected" >"$work/expected"
+    if ! cmp -s "$work/out" "$work/expected"; then
+        report "$name" fail "standard output differs: $(od -c "$work/out" | head -n 4)"
+    elif [ -s "$work/err" ]; then
+        report "$name" fail "standard error: $(cat "$work/err")"
+    elif [ "$actual" -ne "$status" ]; then
+        report "$name" fail "status $actual, expected $status"
+    else
+        report "$name" ok
+    fi
+}
+
+morning='2026-12-08 09:29:59.999'
+ninethirty='2026-12-08 09:30:00'
+long255=$(printf '0%.0s' {1..255})
+long256=$(printf '0%.0s' {1..256})
+long100k=$(head -c 100000 /dev/zero | tr '\0' 0)
+
+# Usage text: no argument, or a first argument of any size but four bytes.
+check 'no argument' "$morning" 0 "$usage"
+check 'three bytes' "$morning" 0 "$usage" 093
+check 'five bytes' "$morning" 0 "$usage" 09300
+check '255 bytes' "$morning" 0 "$usage" "$long255"
+check '256 bytes' "$morning" 0 "$usage" "$long256"
+check '100000 bytes' "$morning" 0 "$usage" "$long100k"
+check 'only empty arguments' "$morning" 0 "$usage" '' ''
+
+# The verdict at the edges of the minute.
+check '0930 a millisecond early' "$morning" 0 "$(notExpired 09:29 09:30)" 0930
+check '0930 on time' "$ninethirty" 5 "$(expired 09:30 09:30)" 0930
+check '0000 at midnight' '2026-12-08 00:00:00' 5 "$(expired 00:00 00:00)" 0000
+check '0000 at noon' '2026-12-08 12:00:00' 5 "$(expired 12:00 00:00)" 0000
+check '2359 at 23:58' '2026-12-08 23:58:59.999' 0 "$(notExpired 23:58 23:59)" 2359
+check '2359 at 23:59' '2026-12-08 23:59:00' 5 "$(expired 23:59 23:59)" 2359
+check '1300 on the 24-hour clock' '2026-12-08 13:00:00' 5 "$(expired 13:00 13:00)" 1300
+
+# Local time: 08:30 UTC is 09:30 in Amsterdam in winter, 07:30 UTC in summer.
+check 'winter local time' "@$(date -u -d '2026-12-08 08:30:00' +%s)" 5 "$(expired 09:30 09:30)" 0930
+check 'summer local time' "@$(date -u -d '2026-07-01 07:30:00' +%s)" 5 "$(expired 09:30 09:30)" 0930
+check 'summer a minute early' "@$(date -u -d '2026-07-01 07:29:00' +%s)" 0 "$(notExpired 09:29 09:30)" 0930
+
+# Times out of range, negative ones included; the clock is never read.
+check '2400' "$morning" 10 "$(illegal 24:00)" 2400
+check '0960' "$morning" 10 "$(illegal 09:60)" 0960
+check '9999' "$morning" 10 "$(illegal 99:99)" 9999
+check '1260' "$morning" 10 "$(illegal 12:60)" 1260
+check '-930' "$morning" 10 "$(illegal 0-9:0-30)" -930
+check '-001' "$morning" 10 "$(illegal 00:0-1)" -001
+check '$abc' "$morning" 10 "$(illegal 27:48)" '$abc'
+
+# Lenient reading of four bytes.
+check '9:30 before 00:09' '2026-12-08 00:08:59' 0 "$(notExpired 00:08 00:09)" 9:30
+check '9:30 after 00:09' "$morning" 5 "$(expired 09:29 00:09)" 9:30
+check 'abcd' "$morning" 5 "$(expired 09:29 00:00)" abcd
+check '-000' "$morning" 5 "$(expired 09:29 00:00)" -000
+check 'four blanks' "$morning" 5 "$(expired 09:29 00:00)" '    '
+
+# Only the first non-empty argument counts.
+check 'empty argument first' "$ninethirty" 5 "$(expired 09:30 09:30)" '' 0930
+check 'arguments after the first' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 2400 x
+check 'a long second argument' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 "$long256"
+
+# Output errors change nothing: not the flow, not the status, no standard error.
+# statusWhen NAME STATUS COMMAND... runs COMMAND with standard error captured.
+statusWhen() {
+    local name=$1 status=$2
+    shift 2
+    "$@" 2>"$work/err"
+    local actual=$?
+    if [ -s "$work/err" ]; then
+        report "$name" fail "standard error: $(cat "$work/err")"
+    elif [ "$actual" -ne "$status" ]; then
+        report "$name" fail "status $actual, expected $status"
+    else
+        report "$name" ok
+    fi
+}
+run() { faketime -f "$1" "$merovak" "${@:2}"; }
+closedOutput() { run "$@" >&-; }
+fullDisk() { run "$@" >/dev/full; }
+goneReader() { # the reader exits before the command writes
+    local fifo=$work/fifo
+    rm -f "$fifo" && mkfifo "$fifo"
+    (exec 0<"$fifo") &
+    run "$@" >"$fifo"
+    local status=$?
+    wait
+    return "$status"
+}
+shortReader() {
+    run "$@" | head -c 5 >/dev/null
+    return "${PIPESTATUS[0]}"
+}
+statusWhen 'standard output closed, expired' 5 closedOutput "$ninethirty" 0930
+statusWhen 'standard output closed, illegal' 10 closedOutput "$morning" 2400
+statusWhen 'standard output closed, usage' 0 closedOutput "$morning"
+statusWhen '/dev/full, expired' 5 fullDisk "$ninethirty" 0930
+statusWhen '/dev/full, not expired' 0 fullDisk "$morning" 0930
+statusWhen '/dev/full, illegal' 10 fullDisk "$morning" -930
+statusWhen 'reader gone, expired' 5 goneReader "$ninethirty" 0930
+statusWhen 'reader gone, illegal' 10 goneReader "$morning" 9999
+statusWhen 'head -c 5, expired' 5 shortReader "$ninethirty" 0930
+statusWhen 'head -c 5, not expired' 0 shortReader "$morning" 0930
+
+echo "$passed passed, $failed failed"
+[ "$failed" -eq 0 ]
