@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs what the tests need, builds the command and runs every test.
+# Installs what the tests need, builds the command for Linux and Windows and
+# runs every test: unit tables, the Linux command end to end, the Windows
+# programs under Wine and as files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh g++ cmake make libgtest-dev faketime libfaketime tzdata
-cmake --preset test
-cmake --build --preset test -j"$(nproc)"
+bash scripts/install-packages.sh g++ cmake make libgtest-dev faketime libfaketime tzdata \
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64
+for preset in windows-x86 windows-x64 test; do
+    cmake --preset "$preset"
+    cmake --build --preset "$preset" -j"$(nproc)"
+done
 ctest --preset test -j"$(nproc)"

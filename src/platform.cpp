@@ -1,5 +1,52 @@
-// The seam to the operating system.
+// The seam to the operating system, for POSIX systems and for Windows.
 #include "platform.h"
+
+#ifdef _WIN32
+
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+
+#include "command_line.h"
+
+void PrepareProcess() {}
+
+// Windows hands over one raw command line; it is split here by the command's
+// own rules, not the C runtime's.
+std::vector<std::string> ArgumentList(int, char**) {
+    return CommandLineArguments(GetCommandLineA());
+}
+
+TimeOfDay LocalTimeOfDay() {
+    SYSTEMTIME now;
+    GetLocalTime(&now);
+    return {now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
+}
+
+namespace {
+
+// WriteFile passes bytes through untranslated, so a line ends in CR LF exactly.
+bool WriteToHandle(void* target, std::string_view bytes) {
+    const HANDLE handle = static_cast<HANDLE>(target);
+    while (!bytes.empty()) {
+        DWORD written = 0;
+        if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+            written == 0) {
+            return false;
+        }
+        bytes.remove_prefix(written);
+    }
+    return true;
+}
+
+}  // namespace
+
+ReportStream StandardOutput() {
+    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    const bool usable = handle != nullptr && handle != INVALID_HANDLE_VALUE;
+    return {WriteToHandle, handle, !usable};
+}
+
+#else
 
 #include <unistd.h>
 
@@ -53,3 +100,5 @@ int standardOutputDescriptor = STDOUT_FILENO;
 }  // namespace
 
 ReportStream StandardOutput() { return {WriteToDescriptor, &standardOutputDescriptor, false}; }
+
+#endif

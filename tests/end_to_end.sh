@@ -8,22 +8,7 @@ merovak=$1
 export TZ=Europe/Amsterdam
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-passed=0
-failed=0
-
-usage=$'Merovak v1.0 (c) 2026 the Merovak authors\r\n\r\nChecks if a given time has already passed\r\nUsage: Merovak [>OutputFile] TIME\r\n - Outputfile determines where the info goes\r\n - Time is a time in format UUMM for example 0930\r\nReturn code will be 5 if it is past 09:30 else 0'
-expired() { printf 'Current Time : %s   Check Time : %s  Time Expired !!! (returncode=5)' "$1" "$2"; }
-notExpired() { printf 'Current Time : %s   Check Time : %s  Not Expired (returncode=0)' "$1" "$2"; }
-illegal() { printf 'Illegal Time : %s  Aborted check !!! (returncode=10)' "$1"; }
-
-report() { # report NAME OK DETAIL
-    if [ "$2" = ok ]; then
-        passed=$((passed + 1))
-    else
-        failed=$((failed + 1))
-        printf 'FAIL %s: %s\n' "$1" "$3"
-    fi
-}
+. "$(dirname "$0")/harness.sh"
 
 # check NAME CLOCK STATUS EXPECTED_LINES [ARGUMENT...]
 # EXPECTED_LINES is the output without its last line end, which is CR LF.
@@ -141,5 +126,4 @@ statusWhen 'reader gone, illegal' 10 goneReader "$morning" 9999
 statusWhen 'head -c 5, expired' 5 shortReader "$ninethirty" 0930
 statusWhen 'head -c 5, not expired' 0 shortReader "$morning" 0930
 
-echo "$passed passed, $failed failed"
-[ "$failed" -eq 0 ]
+finish

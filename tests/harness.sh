@@ -1,0 +1,25 @@
+# Shared by the tests that run the built command: its output texts, and a tally
+# of cases that ends in one line "N passed, N failed".
+passed=0
+failed=0
+
+report() { # report NAME ok|fail DETAIL
+    if [ "$2" = ok ]; then
+        passed=$((passed + 1))
+    else
+        failed=$((failed + 1))
+        printf 'FAIL %s: %s\n' "$1" "$3"
+    fi
+}
+
+finish() {
+    echo "$passed passed, $failed failed"
+    [ "$failed" -eq 0 ]
+}
+
+# The command's output texts.
+# Each text comes without its last line end, which is CR LF (bytes 13 10).
+usage=$'Merovak v1.0 (c) 2026 the Merovak authors\r\n\r\nChecks if a given time has already passed\r\nUsage: Merovak [>OutputFile] TIME\r\n - Outputfile determines where the info goes\r\n - Time is a time in format UUMM for example 0930\r\nReturn code will be 5 if it is past 09:30 else 0'
+expired() { printf 'Current Time : %s   Check Time : %s  Time Expired !!! (returncode=5)' "$1" "$2"; }
+notExpired() { printf 'Current Time : %s   Check Time : %s  Not Expired (returncode=0)' "$1" "$2"; }
+illegal() { printf 'Illegal Time : %s  Aborted check !!! (returncode=10)' "$1"; }
