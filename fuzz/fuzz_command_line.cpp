@@ -1,0 +1,54 @@
+// The command-line splitter on any bytes: never an empty argument, never more
+// argument bytes than the line has, and a line without quotes splits exactly
+// where its separators (bytes 1 to 32) cut it.
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "command_line.h"
+
+namespace {
+
+void Require(bool condition) {
+    if (!condition) {
+        std::abort();
+    }
+}
+
+bool IsSeparator(char c) {
+    const auto byte = static_cast<unsigned char>(c);
+    return byte >= 1 && byte <= 32;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+    const std::string_view line(reinterpret_cast<const char*>(data), size);
+    const std::vector<std::string> arguments = CommandLineArguments(line);
+
+    std::size_t bytes = 0;
+    for (const std::string& argument : arguments) {
+        Require(!argument.empty());
+        bytes += argument.size();
+    }
+    Require(bytes <= size);
+
+    if (line.find('"') == std::string_view::npos) {
+        std::vector<std::string> pieces;
+        std::string piece;
+        for (char c : line) {
+            if (!IsSeparator(c)) {
+                piece += c;
+            } else if (!piece.empty()) {
+                pieces.push_back(piece);
+                piece.clear();
+            }
+        }
+        if (!piece.empty()) pieces.push_back(piece);
+        if (!pieces.empty()) pieces.erase(pieces.begin());  // the program's name
+        Require(arguments == pieces);
+    }
+    return 0;
+}
