@@ -68,7 +68,7 @@ IntegerReading ReadInteger(std::string_view text) {
         }
     }
     // The magnitude may reach 2^31 only when it is negated afterwards.
-    const std::uint32_t limit = negative ? 2147483648u : 2147483647u;
+    const std::uint32_t limit = negative ? 2147483648U : 2147483647U;
     std::uint32_t magnitude = 0;
     for (; at < length; ++at) {
         const int digit = DigitValue(text[at], base);

@@ -8,6 +8,8 @@
 
 #include "command_line.h"
 
+// Nothing to prepare: output goes through WriteFile, which never translates
+// line ends (no text mode), and a closed pipe only fails the write.
 void PrepareProcess() {}
 
 // Windows hands over one raw command line; it is split here by the command's
