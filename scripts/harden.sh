@@ -25,4 +25,6 @@ for target in number_reader clock_display command_line; do
         exit 1
     fi
     echo "fuzz_$target: $(grep '^Done' "$scratch/$target.log")"
+    passed=$((${passed:-0} + 1))
 done
+echo "fuzz: $passed passed, 0 failed"
