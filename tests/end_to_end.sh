@@ -10,27 +10,43 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/harness.sh"
 
-# check NAME CLOCK STATUS EXPECTED_LINES [ARGUMENT...]
-# EXPECTED_LINES is the output without its last line end, which is CR LF.
-# CLOCK is a local date and time for libfaketime, or @SECONDS since the epoch.
-check() {
-    local name=$1 clock=$2 status=$3 expected=$4
-    shift 4
-    local -a fake=(faketime -f "$clock")
+# run CLOCK ARGUMENT...: the command with the local clock set. CLOCK is a local
+# date and time for libfaketime, or @SECONDS since the epoch.
+run() {
+    local clock=$1
+    shift
     if [ "${clock:0:1}" = @ ]; then
-        fake=(env FAKETIME_FMT=%s faketime -f "${clock:1}")
+        FAKETIME_FMT=%s faketime -f "${clock:1}" "$merovak" "$@"
+    else
+        faketime -f "$clock" "$merovak" "$@"
     fi
-    "${fake[@]}" "$merovak" "$@" >"$work/out" 2>"$work/err"
+}
+
+# statusWhen NAME STATUS COMMAND...: COMMAND ends with STATUS and writes nothing
+# on standard error.
+statusWhen() {
+    local name=$1 status=$2
+    shift 2
+    "$@" 2>"$work/err"
     local actual=$?
-    printf '%s\r\n' "$expected" >"$work/expected"
-    if ! cmp -s "$work/out" "$work/expected"; then
-        report "$name" fail "standard output differs: $(od -c "$work/out" | head -n 4)"
-    elif [ -s "$work/err" ]; then
+    if [ -s "$work/err" ]; then
         report "$name" fail "standard error: $(cat "$work/err")"
     elif [ "$actual" -ne "$status" ]; then
         report "$name" fail "status $actual, expected $status"
     else
         report "$name" ok
+    fi
+}
+
+# check NAME CLOCK STATUS EXPECTED_LINES [ARGUMENT...]: as statusWhen, and the
+# standard output is EXPECTED_LINES and a last line end (CR LF), byte for byte.
+check() {
+    local name=$1 clock=$2 status=$3
+    printf '%s\r\n' "$4" >"$work/expected"
+    shift 4
+    statusWhen "$name" "$status" run "$clock" "$@" >"$work/out"
+    if ! cmp -s "$work/out" "$work/expected"; then
+        report "$name" fail "standard output differs: $(od -c "$work/out" | head -n 4)"
     fi
 }
 
@@ -85,21 +101,6 @@ check 'arguments after the first' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 
 check 'a long second argument' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 "$long256"
 
 # Output errors change nothing: not the flow, not the status, no standard error.
-# statusWhen NAME STATUS COMMAND... runs COMMAND with standard error captured.
-statusWhen() {
-    local name=$1 status=$2
-    shift 2
-    "$@" 2>"$work/err"
-    local actual=$?
-    if [ -s "$work/err" ]; then
-        report "$name" fail "standard error: $(cat "$work/err")"
-    elif [ "$actual" -ne "$status" ]; then
-        report "$name" fail "status $actual, expected $status"
-    else
-        report "$name" ok
-    fi
-}
-run() { faketime -f "$1" "$merovak" "${@:2}"; }
 closedOutput() { run "$@" >&-; }
 fullDisk() { run "$@" >/dev/full; }
 goneReader() { # the reader exits before the command writes
