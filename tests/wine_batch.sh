@@ -6,10 +6,11 @@
 # Usage: wine_batch.sh path/to/Merovak.exe WINE_PREFIX_FOLDER
 set -u
 exe=$1
-export WINEPREFIX=$2 WINEDEBUG=-all TZ=Europe/Amsterdam
+export WINEPREFIX=$(realpath -m "$2") WINEDEBUG=-all TZ=Europe/Amsterdam
 wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
 work=$(mktemp -d)
-trap '"$wine"server -k 2>/dev/null; rm -rf "$work"' EXIT
+trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 . "$(dirname "$0")/harness.sh"
 
 # Each case: the batch line's arguments, the expected output (without its last
@@ -51,6 +52,7 @@ cd "$work" || exit 1
 } >t.bat
 
 "$wine" wineboot -i >/dev/null 2>&1 # makes the prefix on the first run
+"$wineserver" -w                     # the batch then starts a server on the set clock
 faketime -f '@2026-12-08 09:30:00' "$wine" cmd /c t.bat >/dev/null 2>&1
 
 # The clock ticks, so the current time is any minute from 09:30 to 09:39.
