@@ -6,8 +6,6 @@
 set -u
 merovak=$1
 export TZ=Europe/Amsterdam
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/harness.sh"
 
 # run CLOCK ARGUMENT...: the command with the local clock set. CLOCK is a local

@@ -1,5 +1,8 @@
-# Shared by the tests that run the built command: its output texts, and a tally
-# of cases that ends in one line "N passed, N failed".
+# Shared by the tests that run the built command: a scratch folder ($work,
+# removed at exit), its output texts, and a tally of cases that ends in one
+# line "N passed, N failed".
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
 passed=0
 failed=0
 

@@ -5,8 +5,6 @@
 # Usage: install_test.sh BUILD_DIR MANUAL_PAGE [WINDOWS_BUILD_DIR]
 set -u
 build=$1 manual=$2 windows=${3:-}
-work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
 . "$(dirname "$0")/harness.sh"
 
 # expect NAME COMMAND...: the command succeeds; its standard output is kept in

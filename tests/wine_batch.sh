@@ -9,9 +9,8 @@ exe=$1
 export WINEPREFIX=$(realpath -m "$2") WINEDEBUG=-all TZ=Europe/Amsterdam
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
-work=$(mktemp -d)
-trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 . "$(dirname "$0")/harness.sh"
+trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 
 # Each case: the batch line's arguments, the expected output (without its last
 # line end; CURRENT stands for the current time) and status.
