@@ -7,7 +7,7 @@
 #include <string>
 
 #include "clock_value.h"
-#include "report_stream.h"
+#include "report_line.h"
 
 namespace {
 
@@ -15,11 +15,6 @@ void Require(bool condition) {
     if (!condition) {
         std::abort();
     }
-}
-
-bool Collect(void* target, std::string_view bytes) {
-    static_cast<std::string*>(target)->append(bytes);
-    return true;
 }
 
 // One side of the colon: the padding "0" is dropped before a minus sign.
@@ -36,9 +31,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::memcpy(&bits, data, size < sizeof bits ? size : sizeof bits);
     const auto value = static_cast<ClockValue>(bits);
 
-    std::string written;
-    ReportStream stream{Collect, &written, false};
-    WriteClockValue(stream, value);
+    ReportLine line;
+    WriteClockValue(line, value);
+    const std::string written(Text(line));
 
     const std::size_t colon = written.find(':');
     Require(colon != std::string::npos && written.find(':', colon + 1) == std::string::npos);

@@ -1,6 +1,6 @@
-// The command-line splitter on any bytes: never an empty argument, never more
-// argument bytes than the line has, and a line without quotes splits exactly
-// where its separators (bytes 1 to 32) cut it.
+// The command-line splitter on any bytes: never an empty argument, arguments in
+// order within the line, never more bytes than the line has, and a line without
+// quotes splits exactly where its separators (bytes 1 to 32) cut it.
 #include <cstdint>
 #include <cstdlib>
 #include <string>
@@ -26,14 +26,17 @@ bool IsSeparator(char c) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view line(reinterpret_cast<const char*>(data), size);
-    const std::vector<std::string> arguments = CommandLineArguments(line);
 
-    std::size_t bytes = 0;
-    for (const std::string& argument : arguments) {
+    std::vector<std::string> arguments;
+    std::string_view rest = line;
+    for (std::string_view raw = TakeArgument(rest); !raw.empty(); raw = TakeArgument(rest)) {
+        Require(raw.data() >= line.data() && raw.data() + raw.size() <= rest.data());
+        std::string argument(raw.size(), '\0');
+        argument.resize(Unquote(raw, argument.data(), argument.size()));
         Require(!argument.empty());
-        bytes += argument.size();
+        arguments.push_back(argument);
     }
-    Require(bytes <= size);
+    Require(rest.empty());
 
     if (line.find('"') == std::string_view::npos) {
         std::vector<std::string> pieces;
@@ -47,7 +50,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             }
         }
         if (!piece.empty()) pieces.push_back(piece);
-        if (!pieces.empty()) pieces.erase(pieces.begin());  // the program's name
         Require(arguments == pieces);
     }
     return 0;

@@ -22,21 +22,19 @@ int DigitValue(char c, unsigned base) {
 }
 
 // Appends a signed decimal number: a "-" in front when negative, no padding.
-void AppendDecimal(std::string& text, std::int32_t number) {
+void AppendDecimal(ReportLine& line, std::int32_t number) {
     std::int64_t magnitude = number;
     if (magnitude < 0) {
-        text += '-';
+        Append(line, "-");
         magnitude = -magnitude;
     }
-    char digits[10];
-    int count = 0;
+    char digits[10];  // 2147483648 has ten
+    std::size_t first = sizeof digits;
     do {
-        digits[count++] = static_cast<char>('0' + magnitude % 10);
+        digits[--first] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
     } while (magnitude != 0);
-    while (count > 0) {
-        text += digits[--count];
-    }
+    Append(line, std::string_view(digits + first, sizeof digits - first));
 }
 
 }  // namespace
@@ -87,26 +85,20 @@ ClockValue ReadClockValue(std::string_view text) {
         return first.value;
     }
     // Keep what was read before the stop; a failed second reading gives 0.
-    return ReadInteger(text.substr(0, first.stop - 1)).value;
+    return ReadInteger(std::string_view(text.data(), first.stop - 1)).value;
 }
 
-std::string ClockValueText(ClockValue value) {
+void WriteClockValue(ReportLine& output, ClockValue value) {
     // Both truncate toward zero, so the minutes carry the value's sign.
     const std::int32_t hours = value / 100;
     const std::int32_t minutes = value % 100;
-    std::string text;
     if (hours < 10) {
-        text += '0';
+        Append(output, "0");
     }
-    AppendDecimal(text, hours);
-    text += ':';
+    AppendDecimal(output, hours);
+    Append(output, ":");
     if (minutes < 10) {
-        text += '0';
+        Append(output, "0");
     }
-    AppendDecimal(text, minutes);
-    return text;
-}
-
-void WriteClockValue(ReportStream& output, ClockValue value) {
-    Write(output, ClockValueText(value));
+    AppendDecimal(output, minutes);
 }

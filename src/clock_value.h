@@ -4,10 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <string>
 #include <string_view>
 
-#include "report_stream.h"
+#include "report_line.h"
 
 using ClockValue = std::int32_t;
 
@@ -27,8 +26,6 @@ IntegerReading ReadInteger(std::string_view text);
 // Never fails: the value of the digits read before the first stop, or 0.
 ClockValue ReadClockValue(std::string_view text);
 
-// The display of any value: 930 is "09:30", -1 is "00:0-1", -930 is "0-9:0-30".
-std::string ClockValueText(ClockValue value);
-
-// Writes ClockValueText(value) to the report, without a line end.
-void WriteClockValue(ReportStream& output, ClockValue value);
+// Appends the display of any value, without a line end: 930 is "09:30", -1 is
+// "00:0-1", -930 is "0-9:0-30".
+void WriteClockValue(ReportLine& output, ClockValue value);

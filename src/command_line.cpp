@@ -1,8 +1,6 @@
 // The command-line splitter: one pass over the bytes, no escape character.
 #include "command_line.h"
 
-#include <utility>
-
 namespace {
 
 bool IsSeparator(char c) {
@@ -12,33 +10,41 @@ bool IsSeparator(char c) {
 
 }  // namespace
 
-std::vector<std::string> CommandLineArguments(std::string_view line) {
-    std::vector<std::string> pieces;
-    std::size_t at = 0;
-    while (at < line.size()) {
-        if (IsSeparator(line[at])) {
-            ++at;
+std::string_view TakeArgument(std::string_view& line) {
+    while (!line.empty()) {
+        if (IsSeparator(line.front())) {
+            line.remove_prefix(1);
             continue;
         }
-        if (line.compare(at, 2, "\"\"") == 0) {
-            at += 2;  // an empty quoted argument is not counted
+        if (line.size() >= 2 && line[0] == '"' && line[1] == '"') {
+            line.remove_prefix(2);  // an empty quoted argument is not counted
             continue;
         }
-        std::string piece;
+        std::size_t end = 0;
         bool quoted = false;
-        for (; at < line.size() && (quoted || !IsSeparator(line[at])); ++at) {
-            if (line[at] == '"') {
+        bool hasText = false;
+        for (; end < line.size() && (quoted || !IsSeparator(line[end])); ++end) {
+            if (line[end] == '"') {
                 quoted = !quoted;
             } else {
-                piece += line[at];
+                hasText = true;
             }
         }
-        if (!piece.empty()) {
-            pieces.push_back(std::move(piece));
+        const std::string_view raw(line.data(), end);
+        line.remove_prefix(end);
+        if (hasText) {
+            return raw;
         }
     }
-    if (!pieces.empty()) {
-        pieces.erase(pieces.begin());  // the program's own name
+    return {};
+}
+
+std::size_t Unquote(std::string_view raw, char* out, std::size_t capacity) {
+    std::size_t count = 0;
+    for (const char c : raw) {
+        if (c != '"' && count < capacity) {
+            out[count++] = c;
+        }
     }
-    return pieces;
+    return count;
 }

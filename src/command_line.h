@@ -1,13 +1,16 @@
 // Splitting a raw command line, as Windows hands it over, into arguments.
 #pragma once
 
-#include <string>
+#include <cstddef>
 #include <string_view>
-#include <vector>
 
-// The arguments after the program's own name. Bytes 1 to 32 separate; a double
-// quote opens a stretch up to the next one (or the end) in which separators
-// belong to the argument, and the quotes are dropped; "" where an argument
-// would begin is skipped; there is no escape character. Empty arguments are
-// left out.
-std::vector<std::string> CommandLineArguments(std::string_view line);
+// Takes the next argument off the front of the line and gives its raw bytes,
+// quotes still in; gives an empty text when no argument is left. Bytes 1 to 32
+// separate; a double quote opens a stretch up to the next one (or the end) in
+// which separators belong to the argument; "" where an argument would begin is
+// skipped, and so is an argument of quotes alone; there is no escape character.
+std::string_view TakeArgument(std::string_view& line);
+
+// Copies a raw argument without its quotes to `out`, at most `capacity` bytes,
+// and gives the number of bytes copied.
+std::size_t Unquote(std::string_view raw, char* out, std::size_t capacity);

@@ -5,7 +5,7 @@
 
 #include "clock_value.h"
 #include "platform.h"
-#include "report_stream.h"
+#include "report_line.h"
 #include "verdict.h"
 #include "wall_clock.h"
 
@@ -24,32 +24,33 @@ constexpr std::string_view UsageText =
 
 int main(int argc, char** argv) {
     PrepareProcess();
-    ReportStream report = StandardOutput();
 
     // Only the first argument counts, and it must be exactly four bytes long.
-    const std::vector<std::string> arguments = ArgumentList(argc, argv);
-    if (arguments.empty() || arguments.front().size() != 4) {
-        Write(report, UsageText);
+    const std::string_view argument = FirstArgument(argc, argv);
+    if (argument.size() != 4) {
+        WriteStandardOutput(UsageText);
         return ExitNotExpired;
     }
 
-    const ClockValue checkTime = ReadClockValue(arguments.front());
+    // Each line is built whole and written at once.
+    ReportLine line;
+    const ClockValue checkTime = ReadClockValue(argument);
     if (!IsLegalCheckTime(checkTime)) {
-        Write(report, "Illegal Time : ");
-        WriteClockValue(report, checkTime);
-        Write(report, "  Aborted check !!! (returncode=10)\r\n");
+        Append(line, "Illegal Time : ");
+        WriteClockValue(line, checkTime);
+        Append(line, "  Aborted check !!! (returncode=10)\r\n");
+        WriteStandardOutput(Text(line));
         return ExitIllegalTime;
     }
 
     const ClockValue currentTime = ReadWallClock();
-    Write(report, "Current Time : ");
-    WriteClockValue(report, currentTime);
-    Write(report, "   Check Time : ");
-    WriteClockValue(report, checkTime);
-    if (currentTime >= checkTime) {
-        Write(report, "  Time Expired !!! (returncode=5)\r\n");
-        return ExitExpired;
-    }
-    Write(report, "  Not Expired (returncode=0)\r\n");
-    return ExitNotExpired;
+    const bool expired = currentTime >= checkTime;
+    Append(line, "Current Time : ");
+    WriteClockValue(line, currentTime);
+    Append(line, "   Check Time : ");
+    WriteClockValue(line, checkTime);
+    Append(line,
+           expired ? "  Time Expired !!! (returncode=5)\r\n" : "  Not Expired (returncode=0)\r\n");
+    WriteStandardOutput(Text(line));
+    return expired ? ExitExpired : ExitNotExpired;
 }

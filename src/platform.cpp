@@ -13,9 +13,13 @@
 void PrepareProcess() {}
 
 // Windows hands over one raw command line; it is split here by the command's
-// own rules, not the C runtime's.
-std::vector<std::string> ArgumentList(int, char**) {
-    return CommandLineArguments(GetCommandLineA());
+// own rules, not the C runtime's. Only a four-byte argument is ever read, so a
+// longer one needs to keep no more than enough bytes to stay longer.
+std::string_view FirstArgument(int, char**) {
+    static char argument[256];
+    std::string_view line = GetCommandLineA();
+    TakeArgument(line);  // the program's own name
+    return {argument, Unquote(TakeArgument(line), argument, sizeof argument)};
 }
 
 TimeOfDay LocalTimeOfDay() {
@@ -24,35 +28,26 @@ TimeOfDay LocalTimeOfDay() {
     return {now.wHour, now.wMinute, now.wSecond, now.wMilliseconds};
 }
 
-namespace {
-
 // WriteFile passes bytes through untranslated, so a line ends in CR LF exactly.
-bool WriteToHandle(void* target, std::string_view bytes) {
-    const HANDLE handle = static_cast<HANDLE>(target);
+void WriteStandardOutput(std::string_view bytes) {
+    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
+        return;
+    }
     while (!bytes.empty()) {
         DWORD written = 0;
         if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
             written == 0) {
-            return false;
+            return;
         }
         bytes.remove_prefix(written);
     }
-    return true;
-}
-
-}  // namespace
-
-ReportStream StandardOutput() {
-    const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
-    const bool usable = handle != nullptr && handle != INVALID_HANDLE_VALUE;
-    return {WriteToHandle, handle, !usable};
 }
 
 #else
 
 #include <unistd.h>
 
-#include <cerrno>
 #include <csignal>
 #include <ctime>
 
@@ -61,14 +56,19 @@ void PrepareProcess() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-std::vector<std::string> ArgumentList(int argc, char** argv) {
-    std::vector<std::string> arguments;
+// Only a four-byte argument is ever read, so its length is counted no further
+// than 256 bytes, which tells any longer one from it.
+std::string_view FirstArgument(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
-        if (argv[i][0] != '\0') {
-            arguments.emplace_back(argv[i]);
+        std::size_t length = 0;
+        while (length < 256 && argv[i][length] != '\0') {
+            ++length;
+        }
+        if (length > 0) {
+            return {argv[i], length};
         }
     }
-    return arguments;
+    return {};
 }
 
 TimeOfDay LocalTimeOfDay() {
@@ -79,28 +79,16 @@ TimeOfDay LocalTimeOfDay() {
     return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000)};
 }
 
-namespace {
-
-// Retries partial writes and interrupted ones; any other error ends writing.
-bool WriteToDescriptor(void* target, std::string_view bytes) {
-    const int descriptor = *static_cast<int*>(target);
+// Writes on after a partial write; an error ends writing. No signal handler is
+// installed, so no signal interrupts a write.
+void WriteStandardOutput(std::string_view bytes) {
     while (!bytes.empty()) {
-        const ssize_t written = write(descriptor, bytes.data(), bytes.size());
-        if (written < 0 && errno == EINTR) {
-            continue;
-        }
+        const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
         if (written <= 0) {
-            return false;
+            return;
         }
         bytes.remove_prefix(static_cast<std::size_t>(written));
     }
-    return true;
 }
-
-int standardOutputDescriptor = STDOUT_FILENO;
-
-}  // namespace
-
-ReportStream StandardOutput() { return {WriteToDescriptor, &standardOutputDescriptor, false}; }
 
 #endif

@@ -2,10 +2,7 @@
 // standard output. Everything else in the command is the same on every system.
 #pragma once
 
-#include <string>
-#include <vector>
-
-#include "report_stream.h"
+#include <string_view>
 
 struct TimeOfDay {
     int hour;  // 0 to 23
@@ -14,15 +11,18 @@ struct TimeOfDay {
     int millisecond;
 };
 
-// Sets the process up for the run: standard output as raw bytes, and a reader
-// that goes away while the command writes must not end the process.
+// Sets the process up for the run: a reader that goes away while the command
+// writes must not end the process.
 void PrepareProcess();
 
-// The arguments after the program's own name, empty ones left out.
-std::vector<std::string> ArgumentList(int argc, char** argv);
+// The first non-empty argument after the program's own name, or an empty text
+// when there is none. One longer than 255 bytes may come back cut short, but
+// never as short as four bytes.
+std::string_view FirstArgument(int argc, char** argv);
 
 // The local time of day, in the system's time zone with daylight saving.
 TimeOfDay LocalTimeOfDay();
 
-// Standard output, written through on every write; errors make it skip the rest.
-ReportStream StandardOutput();
+// Hands the bytes to standard output in one write (more only if the system
+// takes part of them). Errors are ignored: they change neither flow nor status.
+void WriteStandardOutput(std::string_view bytes);

@@ -1,4 +1,4 @@
-// Reading and display of clock values, the range test and the report stream.
+// Reading and display of clock values, the range test and the report line.
 #include "clock_value.h"
 
 #include <gtest/gtest.h>
@@ -6,10 +6,16 @@
 #include <climits>
 #include <string>
 
-#include "report_stream.h"
+#include "report_line.h"
 #include "verdict.h"
 
 namespace {
+
+std::string Display(ClockValue value) {
+    ReportLine line;
+    WriteClockValue(line, value);
+    return std::string(Text(line));
+}
 
 struct ReadingCase {
     std::string text;
@@ -69,7 +75,7 @@ TEST(ClockValue, ReadsAndDisplaysEveryTextOfTheTable) {
         EXPECT_EQ(reading.stop, c.stop);
         const ClockValue clockValue = ReadClockValue(c.text);
         EXPECT_EQ(clockValue, c.clockValue);
-        EXPECT_EQ(ClockValueText(clockValue), c.display);
+        EXPECT_EQ(Display(clockValue), c.display);
     }
 }
 
@@ -80,7 +86,7 @@ TEST(ClockValue, DisplaysValuesAsHoursColonMinutes) {
         {1000, "10:00"}, {-5, "00:0-5"}, {-59, "00:0-59"},
     };
     for (const auto& [value, display] : cases) {
-        EXPECT_EQ(ClockValueText(value), display) << "value " << value;
+        EXPECT_EQ(Display(value), display) << "value " << value;
     }
 }
 
@@ -95,37 +101,20 @@ TEST(Verdict, LegalCheckTimesAreRealTimesOfDay) {
     }
 }
 
-// A sink that keeps what it is given and fails from a chosen call on.
-struct Capture {
-    std::string text;
-    int calls = 0;
-    int failFrom = 1 << 30;
-};
+TEST(ReportLine, HoldsTheLongestLineAndNeverWritesPastItsEnd) {
+    ReportLine line;
+    Append(line, "Current Time : ");
+    WriteClockValue(line, INT_MIN);
+    Append(line, "   Check Time : ");
+    WriteClockValue(line, INT_MIN);
+    Append(line, "  Time Expired !!! (returncode=5)\r\n");
+    EXPECT_EQ(Text(line),
+              "Current Time : 0-21474836:0-48   Check Time : 0-21474836:0-48  "
+              "Time Expired !!! (returncode=5)\r\n");
 
-bool CaptureSink(void* target, std::string_view bytes) {
-    auto& capture = *static_cast<Capture*>(target);
-    if (++capture.calls >= capture.failFrom) {
-        return false;
-    }
-    capture.text += bytes;
-    return true;
-}
-
-TEST(ReportStream, WritesEachPieceAndSkipsAllAfterAFailure) {
-    Capture capture;
-    ReportStream stream{CaptureSink, &capture, false};
-    Write(stream, "Illegal Time : ");
-    WriteClockValue(stream, -930);
-    EXPECT_EQ(capture.text, "Illegal Time : 0-9:0-30");
-    EXPECT_EQ(capture.calls, 2);
-
-    capture.failFrom = capture.calls + 1;
-    Write(stream, "lost");
-    Write(stream, "skipped");
-    WriteClockValue(stream, 5);
-    EXPECT_TRUE(stream.failed);
-    EXPECT_EQ(capture.calls, 3);  // nothing reached the sink after the failure
-    EXPECT_EQ(capture.text, "Illegal Time : 0-9:0-30");
+    Append(line, std::string(ReportLineCapacity, 'x'));
+    EXPECT_EQ(line.length, ReportLineCapacity);
+    EXPECT_EQ(Text(line).back(), 'x');
 }
 
 }  // namespace

@@ -39,10 +39,28 @@ const SplitCase splitCases[] = {
     {"\"\" Merovak 0930", {"0930"}},
 };
 
+// Every argument after the program's own name, quotes dropped.
+std::vector<std::string> Arguments(std::string_view line) {
+    std::vector<std::string> arguments;
+    TakeArgument(line);
+    for (std::string_view raw = TakeArgument(line); !raw.empty(); raw = TakeArgument(line)) {
+        std::string argument(raw.size(), '\0');
+        argument.resize(Unquote(raw, argument.data(), argument.size()));
+        arguments.push_back(argument);
+    }
+    return arguments;
+}
+
 TEST(CommandLine, SplitsARawLineIntoArguments) {
     for (const SplitCase& c : splitCases) {
-        EXPECT_EQ(CommandLineArguments(c.line), c.arguments) << "line [" << c.line << "]";
+        EXPECT_EQ(Arguments(c.line), c.arguments) << "line [" << c.line << "]";
     }
+}
+
+TEST(CommandLine, UnquotesNoMoreThanTheRoomGiven) {
+    char out[4] = {'-', '-', '-', '-'};
+    EXPECT_EQ(Unquote("\"09\"3\"0 x\"", out, 3), 3U);
+    EXPECT_EQ(std::string(out, 4), "093-");
 }
 
 }  // namespace

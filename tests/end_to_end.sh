@@ -98,6 +98,24 @@ check 'empty argument first' "$ninethirty" 5 "$(expired 09:30 09:30)" '' 0930
 check 'arguments after the first' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 2400 x
 check 'a long second argument' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 "$long256"
 
+# Each line reaches standard output in one write, so lines of jobs appending to
+# one log never mix.
+writesOnce() { # NAME ARGUMENT...
+    local name=$1
+    shift
+    strace -o "$work/trace" -e trace=write "$merovak" "$@" >/dev/null
+    local writes
+    writes=$(grep -c '^write(1,' "$work/trace")
+    if [ "$writes" -eq 1 ]; then
+        report "$name" ok
+    else
+        report "$name" fail "$writes writes to standard output: $(head -n 5 "$work/trace")"
+    fi
+}
+writesOnce 'one write for the report line' 0930
+writesOnce 'one write for the illegal-time line' 2400
+writesOnce 'one write for the usage text'
+
 # Output errors change nothing: not the flow, not the status, no standard error.
 closedOutput() { run "$@" >&-; }
 fullDisk() { run "$@" >/dev/full; }
