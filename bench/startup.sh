@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Start-up cost of the command, which is nearly its whole cost: instructions
 # under callgrind against /bin/true, and wall time against /bin/true and the
 # shell one-liner a user would otherwise write. A benchmark, not a test.

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A 32-bit Windows console program, built with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR i686)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # A 64-bit Windows console program, built with MinGW-w64.
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiles a Windows console program with MinGW-w64 for the processor
 # that the including toolchain file sets (i686 or x86_64).
 set(CMAKE_SYSTEM_NAME Windows)

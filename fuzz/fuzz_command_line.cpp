@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The command-line splitter on any bytes: never an empty argument, arguments in
 // order within the line, never more bytes than the line has, and a line without
 // quotes splits exactly where its separators (bytes 1 to 32) cut it.

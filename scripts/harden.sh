@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs every Linux test under AddressSanitizer and UndefinedBehaviorSanitizer
 # (any finding fails), then each fuzz target for a bounded number of runs.
 # Usage: harden.sh [RUNS]   (default 200000 runs per fuzz target)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs those of the named Debian packages that are missing, with apt-get.
 # Runs apt-get as root directly, or through sudo for another user.
 # Usage: install-packages.sh PACKAGE...

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what the tests need, builds the command for Linux and Windows and
 # runs every test: unit tables, the Linux command end to end, the Windows
 # programs under Wine and as files.

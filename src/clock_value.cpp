@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and display of clock values.
 #include "clock_value.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Building a report line in its fixed buffer.
 #include "report_line.h"
 

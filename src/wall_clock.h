@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The current local time of day as a clock value.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reading and display of clock values, the range test and the report line.
 #include "clock_value.h"
 

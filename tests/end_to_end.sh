@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the built command as a user runs it, with the local clock set by
 # libfaketime in a time zone other than UTC, and compares standard output byte
 # for byte, standard error (always empty) and the exit status.

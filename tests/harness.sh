@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
 # removed at exit), its output texts, and a tally of cases that ends in one
 # line "N passed, N failed".

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The manual page renders without warnings; cmake --install puts the command and
 # the manual in place; cpack makes a Debian package holding both and, from a
 # Windows build, a zip holding the program and the README.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Checks that the 32-bit Windows program is a PE32 console program that
 # imports only DLLs every Windows has (no C++ or GCC runtime DLLs).
 # Usage: windows_program.sh path/to/Merovak.exe

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the Windows program under Wine from a real cmd.exe batch file, as a user
 # on Windows calls it: each run redirected to a file, %ERRORLEVEL% recorded, and
 # IF ERRORLEVEL acting on the status. Compares the files byte for byte.
