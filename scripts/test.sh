@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh g++ cmake make libgtest-dev faketime libfaketime tzdata \
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 man-db groff-base dpkg-dev file strace
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 man-db groff-base dpkg-dev file strace lintian rpm
 for preset in windows-x86 windows-x64 test; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j"$(nproc)"

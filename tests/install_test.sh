@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# The manual page renders without warnings; cmake --install puts the command and
-# the manual in place; cpack makes a Debian package holding both and, from a
-# Windows build, a zip holding the program and the README.
-# Usage: install_test.sh BUILD_DIR MANUAL_PAGE [WINDOWS_BUILD_DIR]
+# Every source file carries the licence; the manual page renders without
+# warnings within 80 columns; cmake --install puts the command, its manual and
+# its documents in place, and the installed command answers on a set clock;
+# cpack makes a lintian-clean Debian package, an RPM and, from a Windows build,
+# a zip holding the program, the licence and the README.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION [WINDOWS_BUILD_DIR]
 set -u
-build=$1 manual=$2 windows=${3:-}
+build=$1 source=$2 version=$3 windows=${4:-}
+manual=$source/man/Merovak.1
 . "$(dirname "$0")/harness.sh"
 
 # expect NAME COMMAND...: the command succeeds; its standard output is kept in
@@ -27,27 +30,61 @@ warnsNot() {
 has() {
     if grep -q -- "$2" "$work/out"; then report "$1" ok; else report "$1" fail "no line matches $2"; fi
 }
+# hasNot NAME PATTERN: no line of the last command's output matches.
+hasNot() {
+    if grep -q -- "$2" "$work/out"; then report "$1" fail "$(grep -- "$2" "$work/out" | head -n 3)"; else report "$1" ok; fi
+}
+
+expect 'source files' find "$source/src" "$source/tests" "$source/fuzz" "$source/cmake" \
+    "$source/scripts" "$source/bench" "$source/man" "$source/.ci" "$source/CMakeLists.txt" \
+    -path "$source/fuzz/corpus" -prune -o -type f -print
+for file in $(cat "$work/out"); do
+    head -n 2 "$file" | grep -q 'SPDX-License-Identifier: MIT' ||
+        report 'SPDX line' fail "${file#"$source"/} has none in its first two lines"
+done
+expect 'licence' grep -q 'Copyright (c) 2026 the Merovak authors' "$source/LICENSE"
 
 expect 'manual renders with groff' groff -man -ww -z -Tutf8 "$manual"
 warnsNot 'groff gives no warnings'
-expect 'manual renders with man' env MANWIDTH=80 man --warnings -l "$manual"
+expect 'manual renders with man' env LC_ALL=C MANWIDTH=80 man --warnings -l "$manual"
 warnsNot 'man gives no warnings'
 has 'manual has EXIT STATUS' '^EXIT STATUS'
+has 'manual has ENVIRONMENT' '^ENVIRONMENT'
+hasNot 'manual within 80 columns' '^.\{81,\}'
 
-expect 'cmake --install' cmake --install "$build" --prefix "$work/prefix"
+expect 'cmake --install' cmake --install "$build" --prefix "$work/prefix" --strip
 expect 'installed command' test -x "$work/prefix/bin/Merovak"
-expect 'installed manual' cmp "$manual" "$work/prefix/share/man/man1/Merovak.1"
-expect 'installed command runs' "$work/prefix/bin/Merovak"
+expect 'installed manual' cmp "$manual" <(gzip -dc "$work/prefix/share/man/man1/Merovak.1.gz")
+expect 'installed copyright' grep -q '^License: Expat' "$work/prefix/share/doc/merovak/copyright"
+expect 'installed changelog' gzip -t "$work/prefix/share/doc/merovak/changelog.gz"
+TZ=Europe/Amsterdam faketime -f '2026-12-08 09:30:00' "$work/prefix/bin/Merovak" 0930 >"$work/out"
+status=$?
+if [ "$status" -ne 5 ] || ! printf '%s\r\n' "$(expired 09:30 09:30)" | cmp -s - "$work/out"; then
+    report 'installed command answers' fail "status $status, output $(od -c "$work/out" | head -n 3)"
+else
+    report 'installed command answers' ok
+fi
 
 expect 'cpack -G DEB' cpack -G DEB --config "$build/CPackConfig.cmake" -B "$work/deb"
 deb=$(ls "$work"/deb/*.deb 2>/dev/null | head -n 1)
 expect 'package contents' dpkg-deb -c "$deb"
 has 'package holds the command' ' ./usr/bin/Merovak$'
-has 'package holds the manual' ' ./usr/share/man/man1/Merovak.1$'
+has 'package holds the manual' ' ./usr/share/man/man1/Merovak.1.gz$'
+has 'package holds the copyright' ' ./usr/share/doc/merovak/copyright$'
 expect 'package fields' dpkg-deb -f "$deb" Package Version Depends
 has 'package name' '^Package: merovak$'
-has 'package version' '^Version: [0-9]'
+has 'package version' "^Version: $version\$"
 has 'package dependencies' '^Depends: .*libc6'
+expect 'lintian: no errors or warnings' lintian --fail-on error,warning "$deb"
+
+expect 'cpack -G RPM' cpack -G RPM --config "$build/CPackConfig.cmake" -B "$work/rpm"
+rpm=$(ls "$work"/rpm/*.rpm 2>/dev/null | head -n 1)
+expect 'RPM contents' rpm -qpl "$rpm"
+has 'RPM holds the command' '^/usr/bin/Merovak$'
+has 'RPM holds the manual' '^/usr/share/man/man1/Merovak.1.gz$'
+expect 'RPM fields' rpm -qpi "$rpm"
+has 'RPM licence' '^License *: MIT$'
+has 'RPM version' "^Version *: $version\$"
 
 if [ -n "$windows" ]; then
     expect 'cpack -G ZIP' cpack -G ZIP --config "$windows/CPackConfig.cmake" -B "$work/zip"
