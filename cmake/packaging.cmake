@@ -11,8 +11,7 @@ set(MEROVAK_MAINTAINER "The Merovak authors <merovak@example.org>"
 set(CPACK_PACKAGE_NAME merovak)
 set(CPACK_PACKAGE_VENDOR "The Merovak authors")
 set(CPACK_PACKAGE_CONTACT "${MEROVAK_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
-    "tell a script whether the local time of day has reached a given time")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
 set(CPACK_PACKAGE_DESCRIPTION
     "Merovak TIME compares the local time of day with TIME, written as HHMM,
 and answers with its exit status: 5 when the time has been reached, 0 when
@@ -24,7 +23,14 @@ set(CPACK_STRIP_FILES ON)
 if(WIN32)
   install(TARGETS Merovak RUNTIME DESTINATION .)
   install(FILES LICENSE README.md DESTINATION .)
+  # Everything at the zip's root, to unpack into a folder on the PATH.
   set(CPACK_GENERATOR ZIP)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
+  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+    set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x64)
+  else()
+    set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x86)
+  endif()
 else()
   install(TARGETS Merovak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
@@ -60,8 +66,6 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
   set(CPACK_RPM_PACKAGE_LICENSE MIT)
-  set(CPACK_RPM_PACKAGE_SUMMARY
-      "Tell a script whether the local time of day has reached a given time")
   set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
   set(CPACK_RPM_FILE_NAME RPM-DEFAULT)

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs those of the named Debian packages that are missing, with apt-get.
-# Runs apt-get as root directly, or through sudo for another user.
+# A package named with an architecture (wine32:i386) has that architecture
+# added to dpkg first. Runs apt-get as root directly, or through sudo for
+# another user.
 # Usage: install-packages.sh PACKAGE...
 set -euo pipefail
 missing=()
@@ -15,5 +17,13 @@ echo "Installing: ${missing[*]}"
 sudo=()
 [ "$(id -u)" -eq 0 ] || sudo=(sudo)
 export DEBIAN_FRONTEND=noninteractive
+for package in "${missing[@]}"; do
+    architecture=${package#*:}
+    if [ "$architecture" != "$package" ] &&
+        [ "$architecture" != "$(dpkg --print-architecture)" ] &&
+        ! dpkg --print-foreign-architectures | grep -qx "$architecture"; then
+        "${sudo[@]}" dpkg --add-architecture "$architecture"
+    fi
+done
 "${sudo[@]}" apt-get update -q
 "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null

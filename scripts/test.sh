@@ -5,8 +5,9 @@
 # programs under Wine and as files.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh g++ cmake make libgtest-dev faketime libfaketime tzdata \
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 man-db groff-base dpkg-dev file strace lintian rpm
+bash scripts/install-packages.sh g++ cmake make libgtest-dev faketime libfaketime tzdata strace \
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3-pefile \
+    man-db groff-base dpkg-dev file lintian rpm
 for preset in windows-x86 windows-x64 test; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j"$(nproc)"

@@ -4,7 +4,7 @@
 # warnings within 80 columns; cmake --install puts the command, its manual and
 # its documents in place, and the installed command answers on a set clock;
 # cpack makes a lintian-clean Debian package, an RPM and, from a Windows build,
-# a zip holding the program, the licence and the README.
+# a zip holding the program, the licence and the README at its root.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION [WINDOWS_BUILD_DIR]
 set -u
 build=$1 source=$2 version=$3 windows=${4:-}
@@ -88,8 +88,11 @@ has 'RPM version' "^Version *: $version\$"
 
 if [ -n "$windows" ]; then
     expect 'cpack -G ZIP' cpack -G ZIP --config "$windows/CPackConfig.cmake" -B "$work/zip"
-    expect 'zip contents' cmake -E tar tf "$(ls "$work"/zip/*.zip 2>/dev/null | head -n 1)"
-    has 'zip holds the program' '/Merovak.exe$'
-    has 'zip holds the README' '/README.md$'
+    zip=$work/zip/merovak-$version-windows-x86.zip
+    expect 'zip name' test -f "$zip"
+    expect 'zip contents' cmake -E tar tf "$zip"
+    has 'zip holds the program at its root' '^Merovak.exe$'
+    has 'zip holds the licence at its root' '^LICENSE$'
+    has 'zip holds the README at its root' '^README.md$'
 fi
 finish

@@ -1,29 +1,78 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
-# Checks that the 32-bit Windows program is a PE32 console program that
-# imports only DLLs every Windows has (no C++ or GCC runtime DLLs).
-# Usage: windows_program.sh path/to/Merovak.exe
+# Reads a built Windows program back: a PE32 (x86) or PE32+ (x64) console
+# program that imports only DLLs every Windows has (no C++ or GCC runtime DLLs),
+# with a version resource that carries the project's version and an application
+# manifest that asks for the caller's rights and names the supported Windows.
+# Usage: windows_program.sh x86|x64 path/to/Merovak.exe VERSION
 set -u
-exe=$1
+architecture=$1 exe=$2 version=$3
 . "$(dirname "$0")/harness.sh"
-headers=$(i686-w64-mingw32-objdump -p "$exe")
 
-if grep -q '^Magic[[:space:]]*010b' <<<"$headers"; then
-    report 'PE32 (32-bit)' ok
-else
-    report 'PE32 (32-bit)' fail "$(grep '^Magic' <<<"$headers")"
-fi
-if grep -q '^Subsystem.*Windows CUI' <<<"$headers"; then
-    report 'console subsystem' ok
-else
-    report 'console subsystem' fail "$(grep '^Subsystem' <<<"$headers")"
-fi
-imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$headers")
+# One line per fact: a name, a blank and the value. Debian's own Python, which
+# python3-pefile serves, whatever python3 comes first on the PATH.
+facts=$(/usr/bin/python3 - "$exe" <<'EOF'
+import sys
+import pefile
+
+pe = pefile.PE(sys.argv[1])
+print("magic", hex(pe.OPTIONAL_HEADER.Magic))
+print("subsystem", pe.OPTIONAL_HEADER.Subsystem)
+for entry in getattr(pe, "DIRECTORY_ENTRY_IMPORT", []):
+    print("import", entry.dll.decode())
+fixed = pe.VS_FIXEDFILEINFO[0] if hasattr(pe, "VS_FIXEDFILEINFO") else None
+if fixed:
+    ms, ls = fixed.FileVersionMS, fixed.FileVersionLS
+    print("fixed", f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}")
+for info in getattr(pe, "FileInfo", [[]])[0]:
+    for table in getattr(info, "StringTable", []):
+        for key, value in table.entries.items():
+            print(key.decode(), value.decode())
+resources = getattr(pe, "DIRECTORY_ENTRY_RESOURCE", None)
+for kind in resources.entries if resources else []:
+    if kind.id != 24:  # RT_MANIFEST
+        continue
+    for name in kind.directory.entries:
+        for language in name.directory.entries:
+            data = language.data.struct
+            text = pe.get_data(data.OffsetToData, data.Size).decode()
+            print("manifest", name.id, " ".join(text.split()))
+EOF
+)
+# fact NAME EXPECTED: the fact NAME has exactly the value EXPECTED.
+fact() {
+    local value
+    value=$(sed -n "s/^$1 //p" <<<"$facts" | head -n 1)
+    if [ "$value" = "$2" ]; then report "$1" ok; else report "$1" fail "'$value', expected '$2'"; fi
+}
+# manifestHas TEXT: the manifest (resource 1) holds TEXT.
+manifestHas() {
+    if grep -q "^manifest 1 .*$1" <<<"$facts"; then
+        report "manifest: $1" ok
+    else
+        report "manifest: $1" fail "$(grep '^manifest' <<<"$facts" | head -c 300)"
+    fi
+}
+
+if [ "$architecture" = x86 ]; then fact magic 0x10b; else fact magic 0x20b; fi
+fact subsystem 3 # the console
+imports=$(sed -n 's/^import //p' <<<"$facts")
 for dll in $imports; do
     case ${dll,,} in
     kernel32.dll | msvcrt.dll | user32.dll | advapi32.dll | ntdll.dll) report "imports $dll" ok ;;
     *) report "imports $dll" fail 'not a DLL that every Windows has' ;;
     esac
 done
-[ -n "$imports" ] || report 'imports' fail 'none found'
+[ -n "$imports" ] || report 'imports' fail "none found: $facts"
+
+fact fixed "$version.0"
+fact FileVersion "$version"
+fact ProductVersion "$version"
+fact ProductName Merovak
+fact OriginalFilename Merovak.exe
+fact LegalCopyright 'Copyright (c) 2026 the Merovak authors'
+fact FileDescription 'Tell a script whether the local time of day has reached a given time'
+manifestHas 'level="asInvoker"'
+manifestHas 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' # Windows 10 and 11
+manifestHas 'supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"' # Windows 7
 finish
