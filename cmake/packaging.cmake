@@ -62,6 +62,11 @@ else()
           DESTINATION ${docdir})
 
   set(CPACK_GENERATOR DEB RPM)
+  # A cross build's packages are for the processor it was built for.
+  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
+    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
+    set(CPACK_RPM_PACKAGE_ARCHITECTURE aarch64)
+  endif()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)

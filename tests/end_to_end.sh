@@ -3,22 +3,36 @@
 # Runs the built command as a user runs it, with the local clock set by
 # libfaketime in a time zone other than UTC, and compares standard output byte
 # for byte, standard error (always empty) and the exit status.
-# Usage: end_to_end.sh path/to/Merovak
+# With "arm64", the command is an arm64 program, run under qemu-user.
+# Usage: end_to_end.sh path/to/Merovak [arm64]
 set -u
 merovak=$1
 export TZ=Europe/Amsterdam
 . "$(dirname "$0")/harness.sh"
 
+# How the program is started: directly, or by qemu-user with the arm64 C library.
+runner=()
+[ "${2:-}" = arm64 ] && runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
+
 # run CLOCK ARGUMENT...: the command with the local clock set. CLOCK is a local
 # date and time for libfaketime, or @SECONDS since the epoch.
 run() {
-    local clock=$1
+    local clock=$1 settings=() setting switches=()
     shift
     if [ "${clock:0:1}" = @ ]; then
-        FAKETIME_FMT=%s faketime -f "${clock:1}" "$merovak" "$@"
-    else
-        faketime -f "$clock" "$merovak" "$@"
+        clock=${clock:1} settings=(FAKETIME_FMT=%s)
     fi
+    if [ ${#runner[@]} -eq 0 ]; then
+        env "${settings[@]}" faketime -f "$clock" "$merovak" "$@"
+        return
+    fi
+    # The guest gets libfaketime through qemu's own -E switches: the host's
+    # LD_PRELOAD would load it into qemu instead.
+    settings+=(LD_PRELOAD=/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1 "FAKETIME=$clock")
+    for setting in "${settings[@]}"; do
+        switches+=(-E "$setting")
+    done
+    "${runner[@]}" "${switches[@]}" "$merovak" "$@"
 }
 
 # statusWhen NAME STATUS COMMAND...: COMMAND ends with STATUS and writes nothing
@@ -104,9 +118,9 @@ check 'a long second argument' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 "$l
 writesOnce() { # NAME ARGUMENT...
     local name=$1
     shift
-    strace -o "$work/trace" -e trace=write "$merovak" "$@" >/dev/null
+    strace -f -o "$work/trace" -e trace=write "${runner[@]}" "$merovak" "$@" >/dev/null
     local writes
-    writes=$(grep -c '^write(1,' "$work/trace")
+    writes=$(grep -cE '^([0-9]+ +)?write\(1,' "$work/trace")
     if [ "$writes" -eq 1 ]; then
         report "$name" ok
     else

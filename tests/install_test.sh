@@ -4,10 +4,20 @@
 # warnings within 80 columns; cmake --install puts the command, its manual and
 # its documents in place, and the installed command answers on a set clock;
 # cpack makes a lintian-clean Debian package, an RPM and, from a Windows build,
-# a zip holding the program, the licence and the README at its root.
-# Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION [WINDOWS_BUILD_DIR]
+# a zip holding the program, the licence and the README at its root, and from
+# an arm64 build, an arm64 Debian package.
+# Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION [--windows WINDOWS_BUILD_DIR]
+#                        [--arm64 ARM64_BUILD_DIR]
 set -u
-build=$1 source=$2 version=$3 windows=${4:-}
+build=$1 source=$2 version=$3 windows= arm64=
+shift 3
+while [ $# -ge 2 ]; do
+    case $1 in
+    --windows) windows=$2 ;;
+    --arm64) arm64=$2 ;;
+    esac
+    shift 2
+done
 manual=$source/man/Merovak.1
 . "$(dirname "$0")/harness.sh"
 
@@ -85,6 +95,19 @@ has 'RPM holds the manual' '^/usr/share/man/man1/Merovak.1.gz$'
 expect 'RPM fields' rpm -qpi "$rpm"
 has 'RPM licence' '^License *: MIT$'
 has 'RPM version' "^Version *: $version\$"
+
+if [ -n "$arm64" ]; then
+    expect 'cpack -G DEB, arm64' cpack -G DEB --config "$arm64/CPackConfig.cmake" -B "$work/arm64"
+    deb=$work/arm64/merovak_${version}_arm64.deb
+    expect 'arm64 package contents' dpkg-deb -c "$deb"
+    has 'arm64 package holds the command' ' ./usr/bin/Merovak$'
+    has 'arm64 package holds the manual' ' ./usr/share/man/man1/Merovak.1.gz$'
+    expect 'arm64 package fields' dpkg-deb -f "$deb" Architecture Depends
+    has 'arm64 package architecture' '^Architecture: arm64$'
+    has 'arm64 package dependencies' '^Depends: .*libc6'
+    expect 'arm64 program' file -L "$arm64/Merovak"
+    has 'arm64 program is an aarch64 PIE' 'ELF 64-bit LSB pie executable, ARM aarch64'
+fi
 
 if [ -n "$windows" ]; then
     expect 'cpack -G ZIP' cpack -G ZIP --config "$windows/CPackConfig.cmake" -B "$work/zip"
