@@ -14,8 +14,8 @@
 void PrepareProcess() {}
 
 // Windows hands over one raw command line; it is split here by the command's
-// own rules, not the C runtime's. Only a four-byte argument is ever read, so a
-// longer one needs to keep no more than enough bytes to stay longer.
+// own rules, not the C runtime's. Only a four-byte argument is ever read, so
+// the first 256 bytes of a longer one are enough to tell it apart.
 std::string_view FirstArgument(int, char**) {
     static char argument[256];
     std::string_view line = GetCommandLineA();
