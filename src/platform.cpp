@@ -2,6 +2,16 @@
 // The seam to the operating system, for POSIX systems and for Windows.
 #include "platform.h"
 
+#include <cstddef>
+
+namespace {
+
+// Only a four-byte argument is ever read, so this much of a longer one is
+// enough to tell it apart.
+constexpr std::size_t ArgumentBytesKept = 256;
+
+}  // namespace
+
 #ifdef _WIN32
 
 #define WIN32_LEAN_AND_MEAN
@@ -14,10 +24,9 @@
 void PrepareProcess() {}
 
 // Windows hands over one raw command line; it is split here by the command's
-// own rules, not the C runtime's. Only a four-byte argument is ever read, so
-// the first 256 bytes of a longer one are enough to tell it apart.
+// own rules, not the C runtime's.
 std::string_view FirstArgument(int, char**) {
-    static char argument[256];
+    static char argument[ArgumentBytesKept];
     std::string_view line = GetCommandLineA();
     TakeArgument(line);  // the program's own name
     return {argument, Unquote(TakeArgument(line), argument, sizeof argument)};
@@ -57,12 +66,12 @@ void PrepareProcess() {
     std::signal(SIGPIPE, SIG_IGN);
 }
 
-// Only a four-byte argument is ever read, so its length is counted no further
-// than 256 bytes, which tells any longer one from it.
+// The length is counted no further than what is kept; a full strlen would cost
+// a symbol binding at start-up.
 std::string_view FirstArgument(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         std::size_t length = 0;
-        while (length < 256 && argv[i][length] != '\0') {
+        while (length < ArgumentBytesKept && argv[i][length] != '\0') {
             ++length;
         }
         if (length > 0) {

@@ -82,17 +82,17 @@ done
 # matches FILE STATUS_FILE EXPECTED STATUS: for some minute of the run, the
 # output and status are the expected ones.
 matches() {
-    local status minute expected=$3 expectedStatus=$4
+    local file=$1 status expected=$3 expectedStatus=$4 checkTime=$4 minute
     status=$(tr -d ' \r\n' <"$2" 2>/dev/null)
     for minute in "${minutes[@]}"; do
-        if [ "$expected" = verdict ]; then
-            if [ "${minute/:/}" \< "${expectedStatus/:/}" ]; then
-                set -- "$1" "$2" "$(notExpired "$minute" "$expectedStatus")" 0
+        if [ "$3" = verdict ]; then
+            if [ "${minute/:/}" \< "${checkTime/:/}" ]; then
+                expected=$(notExpired "$minute" "$checkTime") expectedStatus=0
             else
-                set -- "$1" "$2" "$(expired "$minute" "$expectedStatus")" 5
+                expected=$(expired "$minute" "$checkTime") expectedStatus=5
             fi
         fi
-        printf '%s\r\n' "$3" | cmp -s - "$1" && [ "$status" = "$4" ] && return 0
+        printf '%s\r\n' "$expected" | cmp -s - "$file" && [ "$status" = "$expectedStatus" ] && return 0
     done
     return 1
 }
