@@ -35,7 +35,7 @@ const SplitCase splitCases[] = {
     {"Merovak\t0930\x01x\x1fy\x20z", {"0930", "x", "y", "z"}},
     {"Merovak\r\n0930\r\n", {"0930"}},
     {"Merovak \"a\tb\"", {"a\tb"}},
-    {"Merovak \x7f\x80\xff\xa0", {"\x7f\x80\xff\xa0"}},
+    {"Merovak !\x7f\x80\xff\xa0", {"!\x7f\x80\xff\xa0"}},
     {"Merovak 09\\\\30", {"09\\\\30"}},
     {"\"\" Merovak 0930", {"0930"}},
 };

@@ -77,6 +77,7 @@ check '255 bytes' "$morning" 0 "$usage" "$long255"
 check '256 bytes' "$morning" 0 "$usage" "$long256"
 check '100000 bytes' "$morning" 0 "$usage" "$long100k"
 check 'only empty arguments' "$morning" 0 "$usage" '' ''
+check 'one byte, then 0930' "$morning" 0 "$usage" 5 0930
 
 # The verdict at the edges of the minute.
 check '0930 a millisecond early' "$morning" 0 "$(notExpired 09:29 09:30)" 0930

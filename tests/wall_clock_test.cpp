@@ -15,6 +15,7 @@ TEST(WallClock, TimeOfDayGivesWholeMinutesOnThe24HourClock) {
         {{0, 0, 0, 0}, 0},         {{0, 5, 0, 0}, 5},         {{9, 5, 30, 0}, 905},
         {{9, 29, 59, 999}, 929},   {{9, 30, 0, 0}, 930},      {{13, 0, 0, 0}, 1300},
         {{23, 59, 59, 999}, 2359}, {{23, 59, 60, 500}, 2359},  // a leap second
+        {{21, 10, 0, 500}, 2110},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(TimeOfDayToClockValue(c.time), c.expected)
