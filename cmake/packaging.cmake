@@ -1,12 +1,16 @@
 # SPDX-License-Identifier: MIT
-# Installing and packaging. On Linux: the command, its manual page and, in the
-# package's documentation folder, the copyright and the changelog, each
-# compressed as Debian wants it; CPack makes a Debian package and an RPM. On
-# Windows: the program, the licence and the README side by side, for a zip.
+# Installing and packaging. On Linux: the command and its manual page; for the
+# Debian package the copyright and changelog in its documentation folder, each
+# as Debian wants it; for the RPM the licence, marked as such. CPack makes both.
+# On Windows: the program, the licence and the README side by side, for a zip.
+# Modes and time stamps in every package follow neither the umask nor the
+# clock: with the same SOURCE_DATE_EPOCH, the same sources give the same bytes.
 include(GNUInstallDirs)
 
-set(MEROVAK_MAINTAINER "The Merovak authors <merovak@example.org>"
+set(upstreamContact "The Merovak authors <merovak@example.org>")
+set(MEROVAK_MAINTAINER "${upstreamContact}"
     CACHE STRING "Who maintains the packages, as: Name <address>")
+set(MEROVAK_HOMEPAGE "" CACHE STRING "The project's home page, named in the packages if set")
 
 set(CPACK_PACKAGE_NAME merovak)
 set(CPACK_PACKAGE_VENDOR "The Merovak authors")
@@ -18,7 +22,16 @@ and answers with its exit status: 5 when the time has been reached, 0 when
 not yet, 10 when TIME is not a time of day. It also writes a one-line report
 to standard output, so that a cron job or a batch script can both act on the
 answer and log it.")
+set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
+if(MEROVAK_HOMEPAGE)
+  set(CPACK_PACKAGE_HOMEPAGE_URL "${MEROVAK_HOMEPAGE}")
+  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${MEROVAK_HOMEPAGE}")
+endif()
 set(CPACK_STRIP_FILES ON)
+set(directoryMode OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
+    WORLD_EXECUTE)
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directoryMode})
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directoryMode})
 
 if(WIN32)
   install(TARGETS Merovak RUNTIME DESTINATION .)
@@ -32,7 +45,7 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x86)
   endif()
 else()
-  install(TARGETS Merovak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(TARGETS Merovak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 
   # The copyright file carries the licence text in Debian's indented form.
   file(READ ${PROJECT_SOURCE_DIR}/LICENSE licenceText)
@@ -42,6 +55,18 @@ else()
   string(REPLACE "\n" "\n " licenceText " ${licenceText}")
   configure_file(packaging/copyright.in copyright @ONLY)
   configure_file(packaging/changelog.in changelog @ONLY)
+
+  # The RPM's changelog holds the same entries: each Debian entry's trailer
+  # line (maintainer and date) becomes the RPM entry's heading.
+  file(READ ${PROJECT_BINARY_DIR}/changelog entries)
+  set(entry "[a-z0-9.+-]+ \\(([^)]+)\\)[^\n]*\n\n((  [^\n]*\n)+)\n")
+  set(trailer " -- ([^\n]+)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) [^\n]*\n?")
+  string(REGEX REPLACE "${entry}${trailer}" "* \\5 \\7 \\6 \\8 \\4 - \\1-1\n\\2\n" entries
+         "${entries}")
+  string(REPLACE "\n  * " "\n- " entries "${entries}")
+  string(REPLACE "\n    " "\n  " entries "${entries}")
+  string(STRIP "${entries}" entries)
+  file(WRITE ${PROJECT_BINARY_DIR}/rpm-changelog "${entries}\n")
 
   # gzip -9n: the best compression, and no name or time stamp in the header,
   # so that the same sources give the same package.
@@ -56,10 +81,14 @@ else()
   endforeach()
   add_custom_target(compressed_documents ALL DEPENDS ${compressed})
 
-  set(docdir ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
-  install(FILES ${PROJECT_BINARY_DIR}/Merovak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  install(FILES ${PROJECT_BINARY_DIR}/Merovak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
+          COMPONENT program)
   install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
-          DESTINATION ${docdir})
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME} COMPONENT debian)
+  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/${CPACK_PACKAGE_NAME}
+          COMPONENT rpm EXCLUDE_FROM_ALL)
+  # Each package takes the program and its own documents.
+  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/components.cmake)
 
   set(CPACK_GENERATOR DEB RPM)
   # A cross build's packages are for the processor it was built for.
@@ -67,15 +96,20 @@ else()
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
     set(CPACK_RPM_PACKAGE_ARCHITECTURE aarch64)
   endif()
+  # Without the time zone data, every zone name reads as UTC.
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS tzdata)
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_RPM_USER_BINARY_SPECFILE ${PROJECT_SOURCE_DIR}/packaging/merovak.spec.in)
+  set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
   set(CPACK_RPM_PACKAGE_LICENSE MIT)
-  set(CPACK_RPM_PACKAGE_GROUP "Applications/System")
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
   set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
+  set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/merovak/LICENSE")
+  set(CPACK_PACKAGE_RELOCATABLE OFF)
   # Folders that the system's own packages own.
   set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-      /usr/share/man /usr/share/man/man1 /usr/share/doc)
+      /usr/share/man /usr/share/man/man1 /usr/share/licenses)
 endif()
 include(CPack)

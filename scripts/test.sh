@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh g++ cmake make libgtest-dev faketime libfaketime tzdata strace \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3-pefile \
-    man-db groff-base dpkg-dev file lintian rpm g++-aarch64-linux-gnu qemu-user libc6:arm64 \
+    man-db groff-base dpkg-dev file lintian rpm rpmlint g++-aarch64-linux-gnu qemu-user libc6:arm64 \
     libfaketime:arm64
 for preset in linux-arm64 windows-x86 windows-x64 test; do
     cmake --preset "$preset"
