@@ -8,48 +8,43 @@ namespace {
 
 constexpr IntegerReading Failed(std::size_t stop) { return {0, stop}; }
 
-// The value of c as a digit of base 10 or 16, or -1 when it is not one.
-int DigitValue(char c, unsigned base) {
+// The value of c as a digit of base 10 or 16, or the base itself when it is
+// not one.
+unsigned DigitValue(char c, unsigned base) {
     if (c >= '0' && c <= '9') {
-        return c - '0';
+        return static_cast<unsigned>(c - '0');
     }
     if (base == 16 && c >= 'A' && c <= 'F') {
-        return c - 'A' + 10;
+        return static_cast<unsigned>(c - 'A' + 10);
     }
     if (base == 16 && c >= 'a' && c <= 'f') {
-        return c - 'a' + 10;
+        return static_cast<unsigned>(c - 'a' + 10);
     }
-    return -1;
+    return base;
 }
 
 // Appends a signed decimal number: a "-" in front when negative, no padding.
-void AppendDecimal(ReportLine& line, std::int32_t number) {
-    std::int64_t magnitude = number;
-    if (magnitude < 0) {
+// 64 bits, so that the 32-bit minimum can be negated.
+void AppendDecimal(ReportLine& line, std::int64_t number) {
+    if (number < 0) {
         Append(line, "-");
-        magnitude = -magnitude;
+        number = -number;
     }
-    char digits[10];  // 2147483648 has ten
-    std::size_t first = sizeof digits;
-    do {
-        digits[--first] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    Append(line, std::string_view(digits + first, sizeof digits - first));
+    if (number >= 10) {
+        AppendDecimal(line, number / 10);
+    }
+    const char digit = static_cast<char>('0' + number % 10);
+    Append(line, std::string_view(&digit, 1));
 }
 
 }  // namespace
 
 IntegerReading ReadInteger(std::string_view text) {
     const std::size_t length = text.size();
-    if (length == 0) {
-        return Failed(1);
-    }
-    std::size_t at = 0;  // 0-based index of the next character
-    while (at < length && text[at] == ' ') {
-        ++at;
-    }
-    if (at == length) {
+    // The 0-based index of the next character, after the leading blanks; an
+    // empty text, or one of blanks alone, runs out too early.
+    std::size_t at = text.find_first_not_of(' ');
+    if (at == std::string_view::npos) {
         return Failed(length + 1);
     }
     bool negative = false;
@@ -70,11 +65,11 @@ IntegerReading ReadInteger(std::string_view text) {
     const std::uint32_t limit = negative ? 2147483648U : 2147483647U;
     std::uint32_t magnitude = 0;
     for (; at < length; ++at) {
-        const int digit = DigitValue(text[at], base);
-        if (digit < 0 || magnitude > (limit - static_cast<std::uint32_t>(digit)) / base) {
+        const unsigned digit = DigitValue(text[at], base);
+        if (digit >= base || magnitude > (limit - digit) / base) {
             return Failed(at + 1);
         }
-        magnitude = magnitude * base + static_cast<std::uint32_t>(digit);
+        magnitude = magnitude * base + digit;
     }
     const std::int64_t value = negative ? -static_cast<std::int64_t>(magnitude) : magnitude;
     return {static_cast<std::int32_t>(value), 0};

@@ -4,23 +4,14 @@
 
 namespace {
 
-bool IsSeparator(char c) {
-    const auto byte = static_cast<unsigned char>(c);
-    return byte >= 1 && byte <= 32;
-}
+// Blank, tab and the other control characters. A command line holds no byte 0.
+bool IsSeparator(char c) { return static_cast<unsigned char>(c) <= ' '; }
 
 }  // namespace
 
 std::string_view TakeArgument(std::string_view& line) {
     while (!line.empty()) {
-        if (IsSeparator(line.front())) {
-            line.remove_prefix(1);
-            continue;
-        }
-        if (line.size() >= 2 && line[0] == '"' && line[1] == '"') {
-            line.remove_prefix(2);  // an empty quoted argument is not counted
-            continue;
-        }
+        // One piece: up to the first separator outside quotes, which goes with it.
         std::size_t end = 0;
         bool quoted = false;
         bool hasText = false;
@@ -32,7 +23,8 @@ std::string_view TakeArgument(std::string_view& line) {
             }
         }
         const std::string_view raw(line.data(), end);
-        line.remove_prefix(end);
+        line.remove_prefix(end == line.size() ? end : end + 1);
+        // A piece of quotes alone, such as "", is not an argument.
         if (hasText) {
             return raw;
         }

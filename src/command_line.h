@@ -6,10 +6,10 @@
 #include <string_view>
 
 // Takes the next argument off the front of the line and gives its raw bytes,
-// quotes still in; gives an empty text when no argument is left. Bytes 1 to 32
-// separate; a double quote opens a stretch up to the next one (or the end) in
-// which separators belong to the argument; "" where an argument would begin is
-// skipped, and so is an argument of quotes alone; there is no escape character.
+// quotes still in; gives an empty text when no argument is left. Bytes up to
+// 32 separate; a double quote opens a stretch up to the next one (or the end)
+// in which separators belong to the argument; an argument of quotes alone, such
+// as "", is skipped; there is no escape character.
 std::string_view TakeArgument(std::string_view& line);
 
 // Copies a raw argument without its quotes to `out`, at most `capacity` bytes,

@@ -39,19 +39,15 @@ TimeOfDay LocalTimeOfDay() {
 }
 
 // WriteFile passes bytes through untranslated, so a line ends in CR LF exactly.
+// A write that fails, or takes only part of the bytes (a full disk), would fail
+// again: its result is not looked at.
 void WriteStandardOutput(std::string_view bytes) {
     const HANDLE handle = GetStdHandle(STD_OUTPUT_HANDLE);
     if (handle == nullptr || handle == INVALID_HANDLE_VALUE) {
         return;
     }
-    while (!bytes.empty()) {
-        DWORD written = 0;
-        if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-            written == 0) {
-            return;
-        }
-        bytes.remove_prefix(written);
-    }
+    DWORD written = 0;
+    WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 #else
@@ -62,8 +58,10 @@ void WriteStandardOutput(std::string_view bytes) {
 #include <ctime>
 
 void PrepareProcess() {
-    // A closed pipe then fails the write (EPIPE) instead of killing the process.
+    // A closed pipe, or a file at the size limit, then fails the write (EPIPE,
+    // EFBIG) instead of killing the process.
     std::signal(SIGPIPE, SIG_IGN);
+    std::signal(SIGXFSZ, SIG_IGN);
 }
 
 // The length is counted no further than what is kept; a full strlen would cost
@@ -89,16 +87,12 @@ TimeOfDay LocalTimeOfDay() {
     return {local.tm_hour, local.tm_min, local.tm_sec, static_cast<int>(now.tv_nsec / 1000000)};
 }
 
-// Writes on after a partial write; an error ends writing. No signal handler is
-// installed, so no signal interrupts a write.
+// A line is short enough that a pipe takes it whole, and no signal handler is
+// installed to interrupt the write. A write that fails, or takes only part of
+// the bytes (a full disk, the file size limit), would fail again: its result is
+// not looked at.
 void WriteStandardOutput(std::string_view bytes) {
-    while (!bytes.empty()) {
-        const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
-        if (written <= 0) {
-            return;
-        }
-        bytes.remove_prefix(static_cast<std::size_t>(written));
-    }
+    [[maybe_unused]] const ssize_t written = write(STDOUT_FILENO, bytes.data(), bytes.size());
 }
 
 #endif

@@ -13,7 +13,7 @@ struct TimeOfDay {
 };
 
 // Sets the process up for the run: a reader that goes away while the command
-// writes must not end the process.
+// writes, or a limit on the size of the file written, must not end the process.
 void PrepareProcess();
 
 // The first non-empty argument after the program's own name, or an empty text
@@ -24,6 +24,6 @@ std::string_view FirstArgument(int argc, char** argv);
 // The local time of day, in the system's time zone with daylight saving.
 TimeOfDay LocalTimeOfDay();
 
-// Hands the bytes to standard output in one write (more only if the system
-// takes part of them). Errors are ignored: they change neither flow nor status.
+// Hands the bytes to standard output in one write. Errors are ignored: they
+// change neither flow nor status.
 void WriteStandardOutput(std::string_view bytes);

@@ -2,11 +2,11 @@
 // Building a report line in its fixed buffer.
 #include "report_line.h"
 
+#include <algorithm>
+
 void Append(ReportLine& line, std::string_view text) {
     const std::size_t room = ReportLineCapacity - line.length;
-    const std::size_t count = text.size() < room ? text.size() : room;
-    for (std::size_t i = 0; i < count; ++i) {
-        line.bytes[line.length + i] = text[i];
+    for (const char c : std::string_view(text.data(), std::min(text.size(), room))) {
+        line.bytes[line.length++] = c;
     }
-    line.length += count;
 }

@@ -8,8 +8,8 @@ constexpr int ExitNotExpired = 0;  // not yet; also after the usage text
 constexpr int ExitExpired = 5;     // the current time is at or past the check time
 constexpr int ExitIllegalTime = 10;
 
-// A check time is a real time of day: 0000 to 2359 with minutes up to 59.
+// A check time is a real time of day: hours below 24, minutes up to 59.
 // A negative one is illegal too; it would otherwise pass for expired at any hour.
 constexpr bool IsLegalCheckTime(ClockValue checkTime) {
-    return checkTime >= 0 && checkTime <= 2359 && checkTime % 100 <= 59;
+    return checkTime >= 0 && checkTime < 2400 && checkTime % 100 <= 59;
 }

@@ -3,17 +3,16 @@
 // the same reader as the check time, so both sides of the comparison agree.
 #include "wall_clock.h"
 
+#include <algorithm>
+
 ClockValue TimeOfDayToClockValue(TimeOfDay time) {
-    constexpr long lastMillisecondOfDay = 24L * 60 * 60 * 1000 - 1;
-    long millisecondOfDay =
+    const long millisecondOfDay =
         ((time.hour * 60L + time.minute) * 60L + time.second) * 1000L + time.millisecond;
-    // A leap second (23:59:60) still belongs to the day's last minute.
-    if (millisecondOfDay > lastMillisecondOfDay) {
-        millisecondOfDay = lastMillisecondOfDay;
-    }
-    const long hour = millisecondOfDay / 3600000L;
-    const long minute = millisecondOfDay / 60000L % 60L;
-    const char text[4] = {
+    // Whole minutes; a leap second (23:59:60) still belongs to the day's last one.
+    const long minuteOfDay = std::min(millisecondOfDay / 60000L, 24L * 60 - 1);
+    const long hour = minuteOfDay / 60;
+    const long minute = minuteOfDay % 60;
+    const char text[] = {
         static_cast<char>('0' + hour / 10),
         static_cast<char>('0' + hour % 10),
         static_cast<char>('0' + minute / 10),

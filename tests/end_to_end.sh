@@ -148,6 +148,10 @@ shortReader() {
     run "$@" | head -c 5 >/dev/null
     return "${PIPESTATUS[0]}"
 }
+sizeLimit() { # appends to a file already past the limit (1 KiB), which faketime stays within
+    head -c 2048 /dev/zero >"$work/limited"
+    (ulimit -f 1 && run "$@" >>"$work/limited")
+}
 statusWhen 'standard output closed, expired' 5 closedOutput "$ninethirty" 0930
 statusWhen 'standard output closed, illegal' 10 closedOutput "$morning" 2400
 statusWhen 'standard output closed, usage' 0 closedOutput "$morning"
@@ -158,5 +162,6 @@ statusWhen 'reader gone, expired' 5 goneReader "$ninethirty" 0930
 statusWhen 'reader gone, illegal' 10 goneReader "$morning" 9999
 statusWhen 'head -c 5, expired' 5 shortReader "$ninethirty" 0930
 statusWhen 'head -c 5, not expired' 0 shortReader "$morning" 0930
+statusWhen 'file size limit, expired' 5 sizeLimit "$ninethirty" 0930
 
 finish
