@@ -4,21 +4,59 @@
 # libfaketime in a time zone other than UTC, and compares standard output byte
 # for byte, standard error (always empty) and the exit status.
 # With "arm64", the command is an arm64 program, run under qemu-user.
-# Usage: end_to_end.sh path/to/Merovak [arm64]
+# With "static", it is a static program, which libfaketime cannot reach: it
+# runs on the real clock, and each report is judged against the local minutes
+# read before and after the run, in zones with odd offsets.
+# With "chroot", the static program runs in an empty root that holds nothing
+# but itself and those zones' files (skipped where chroot is not allowed).
+# Usage: end_to_end.sh path/to/Merovak [arm64] [static] [chroot]
 set -u
 merovak=$1
+shift
 export TZ=Europe/Amsterdam
 . "$(dirname "$0")/harness.sh"
 
-# How the program is started: directly, or by qemu-user with the arm64 C library.
+arm64= static= chroot=
+for word; do
+    case $word in
+    arm64) arm64=yes ;;
+    static) static=yes ;;
+    chroot) static=yes chroot=yes ;;
+    esac
+done
+realClockZones=(Asia/Kathmandu America/St_Johns Australia/Eucla)
+
+# How the program is started: directly, by qemu-user (with the arm64 C library
+# unless it is static), or by chroot.
 runner=()
-[ "${2:-}" = arm64 ] && runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
+if [ -n "$arm64" ] && [ -n "$static" ]; then
+    runner=(qemu-aarch64)
+elif [ -n "$arm64" ]; then
+    runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
+elif [ -n "$chroot" ]; then
+    root=$work/root
+    install -D "$merovak" "$root/Merovak"
+    for zone in "$TZ" "${realClockZones[@]}"; do
+        install -D -m 644 "/usr/share/zoneinfo/$zone" "$root/usr/share/zoneinfo/$zone"
+    done
+    answer=$(chroot "$root" /Merovak 2>&1 >/dev/null)
+    if [ $? -eq 125 ]; then # chroot's own failure
+        echo "SKIPPED: chroot is not allowed here: $answer"
+        exit 77
+    fi
+    runner=(chroot "$root") merovak=/Merovak
+fi
 
 # run CLOCK ARGUMENT...: the command with the local clock set. CLOCK is a local
-# date and time for libfaketime, or @SECONDS since the epoch.
+# date and time for libfaketime, or @SECONDS since the epoch; a static program
+# runs on the real clock.
 run() {
     local clock=$1 settings=() setting switches=()
     shift
+    if [ -n "$static" ]; then
+        "${runner[@]}" "$merovak" "$@"
+        return
+    fi
     if [ "${clock:0:1}" = @ ]; then
         clock=${clock:1} settings=(FAKETIME_FMT=%s)
     fi
@@ -53,8 +91,15 @@ statusWhen() {
 
 # check NAME CLOCK STATUS EXPECTED_LINES [ARGUMENT...]: as statusWhen, and the
 # standard output is EXPECTED_LINES and a last line end (CR LF), byte for byte.
+# On the real clock, a report is judged by its check time instead.
 check() {
     local name=$1 clock=$2 status=$3
+    if [ -n "$static" ] && [[ $4 == 'Current Time'* ]]; then
+        local checkTime=${4#*Check Time : }
+        shift 4
+        onRealClock "$name" "${checkTime:0:5}" "$@"
+        return
+    fi
     printf '%s\r\n' "$4" >"$work/expected"
     shift 4
     statusWhen "$name" "$status" run "$clock" "$@" >"$work/out"
@@ -62,6 +107,27 @@ check() {
         report "$name" fail "standard output differs: $(od -c "$work/out" | head -n 4)"
     fi
 }
+
+# onRealClock NAME CHECK_TIME ARGUMENT...: in each zone, the report and status
+# are those for CHECK_TIME at a local minute read just before or after the run.
+onRealClock() {
+    local name=$1 checkTime=$2 zone before after status
+    shift 2
+    for zone in "${realClockZones[@]}"; do
+        before=$(date +%s)
+        TZ=$zone run now "$@" >"$work/out" 2>"$work/err"
+        status=$? after=$(date +%s)
+        if [ ! -s "$work/err" ] && verdictMatches "$work/out" "$status" "$checkTime" \
+            $(TZ=$zone minutesBetween "$before" "$after"); then
+            report "$name in $zone" ok
+        else
+            report "$name in $zone" fail "status $status, $(od -c "$work/out" "$work/err" | head -n 4)"
+        fi
+    done
+}
+# onSetClock COMMAND...: runs a check whose status depends on the clock only
+# where the clock can be set.
+onSetClock() { [ -n "$static" ] || "$@"; }
 
 morning='2026-12-08 09:29:59.999'
 ninethirty='2026-12-08 09:30:00'
@@ -152,16 +218,16 @@ sizeLimit() { # appends to a file already past the limit (1 KiB), which faketime
     head -c 2048 /dev/zero >"$work/limited"
     (ulimit -f 1 && run "$@" >>"$work/limited")
 }
-statusWhen 'standard output closed, expired' 5 closedOutput "$ninethirty" 0930
+statusWhen 'standard output closed, expired' 5 closedOutput "$ninethirty" 0000
 statusWhen 'standard output closed, illegal' 10 closedOutput "$morning" 2400
 statusWhen 'standard output closed, usage' 0 closedOutput "$morning"
-statusWhen '/dev/full, expired' 5 fullDisk "$ninethirty" 0930
-statusWhen '/dev/full, not expired' 0 fullDisk "$morning" 0930
+statusWhen '/dev/full, expired' 5 fullDisk "$ninethirty" 0000
+onSetClock statusWhen '/dev/full, not expired' 0 fullDisk "$morning" 0930
 statusWhen '/dev/full, illegal' 10 fullDisk "$morning" -930
-statusWhen 'reader gone, expired' 5 goneReader "$ninethirty" 0930
+statusWhen 'reader gone, expired' 5 goneReader "$ninethirty" 0000
 statusWhen 'reader gone, illegal' 10 goneReader "$morning" 9999
-statusWhen 'head -c 5, expired' 5 shortReader "$ninethirty" 0930
-statusWhen 'head -c 5, not expired' 0 shortReader "$morning" 0930
-statusWhen 'file size limit, expired' 5 sizeLimit "$ninethirty" 0930
+statusWhen 'head -c 5, expired' 5 shortReader "$ninethirty" 0000
+onSetClock statusWhen 'head -c 5, not expired' 0 shortReader "$morning" 0930
+statusWhen 'file size limit, expired' 5 sizeLimit "$ninethirty" 0000
 
 finish

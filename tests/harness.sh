@@ -27,3 +27,27 @@ usage=$'Merovak v1.0 (c) 2026 the Merovak authors\r\n\r\nChecks if a given time 
 expired() { printf 'Current Time : %s   Check Time : %s  Time Expired !!! (returncode=5)' "$1" "$2"; }
 notExpired() { printf 'Current Time : %s   Check Time : %s  Not Expired (returncode=0)' "$1" "$2"; }
 illegal() { printf 'Illegal Time : %s  Aborted check !!! (returncode=10)' "$1"; }
+
+# For programs on the real clock.
+# minutesBetween BEFORE AFTER: each local minute (HH:MM) from one time to the
+# other, both in seconds since the epoch.
+minutesBetween() {
+    local t
+    for ((t = $1 - $1 % 60; t <= $2; t += 60)); do date -d "@$t" +%H:%M; done
+}
+# verdictMatches FILE STATUS CHECK_TIME MINUTE...: FILE holds the report line,
+# and STATUS is the status, for CHECK_TIME (HH:MM) at one of the minutes.
+verdictMatches() {
+    local file=$1 status=$2 checkTime=$3 minute
+    shift 3
+    for minute; do
+        if [ "${minute/:/}" \< "${checkTime/:/}" ]; then
+            printf '%s\r\n' "$(notExpired "$minute" "$checkTime")" | cmp -s - "$file" &&
+                [ "$status" = 0 ] && return 0
+        else
+            printf '%s\r\n' "$(expired "$minute" "$checkTime")" | cmp -s - "$file" &&
+                [ "$status" = 5 ] && return 0
+        fi
+    done
+    return 1
+}

@@ -84,27 +84,18 @@ else
     faketime -f '@2026-12-08 09:30:00' "$wine" cmd /c t.bat >/dev/null 2>&1
     before=$(date -d '2026-12-08 09:30:00' +%s) after=$((before + 9 * 60))
 fi
-minutes=()
-for ((t = before - before % 60; t <= after; t += 60)); do
-    minutes+=("$(date -d "@$t" +%H:%M)")
-done
+mapfile -t minutes < <(minutesBetween "$before" "$after")
 
-# matches FILE STATUS_FILE EXPECTED STATUS: for some minute of the run, the
-# output and status are the expected ones.
+# matches FILE STATUS_FILE EXPECTED STATUS: the output and status are the
+# expected ones; for a verdict, at some minute of the run.
 matches() {
-    local file=$1 status expected=$3 expectedStatus=$4 checkTime=$4 minute
+    local status
     status=$(tr -d ' \r\n' <"$2" 2>/dev/null)
-    for minute in "${minutes[@]}"; do
-        if [ "$3" = verdict ]; then
-            if [ "${minute/:/}" \< "${checkTime/:/}" ]; then
-                expected=$(notExpired "$minute" "$checkTime") expectedStatus=0
-            else
-                expected=$(expired "$minute" "$checkTime") expectedStatus=5
-            fi
-        fi
-        printf '%s\r\n' "$expected" | cmp -s - "$file" && [ "$status" = "$expectedStatus" ] && return 0
-    done
-    return 1
+    if [ "$3" = verdict ]; then
+        verdictMatches "$1" "$status" "$4" "${minutes[@]}"
+    else
+        printf '%s\r\n' "$3" | cmp -s - "$1" && [ "$status" = "$4" ]
+    fi
 }
 for ((i = 0; i < ${#cases[@]}; i += 3)); do
     if matches "out$i.txt" "status$i.txt" "${cases[i + 1]}" "${cases[i + 2]}"; then

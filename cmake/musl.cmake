@@ -1,0 +1,40 @@
+# SPDX-License-Identifier: MIT
+# A fully static Linux program against musl, for the processor that the
+# including toolchain file sets, built with Debian's g++ for it and musl-dev.
+# The command takes only header-only parts of the C++ library, so it compiles
+# with libstdc++'s headers over musl's C headers, and links musl's C library,
+# its start files and libgcc into a static position-independent executable.
+set(CMAKE_SYSTEM_NAME Linux)
+set(MEROVAK_STATIC ON)
+set(CMAKE_CXX_COMPILER ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu-g++)
+set(musl /usr/lib/${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
+
+# libstdc++'s header folders, as the compiler lists them, and no other system
+# folder: every C header comes from musl.
+execute_process(COMMAND ${CMAKE_CXX_COMPILER} -xc++ -E -v -
+  INPUT_FILE /dev/null OUTPUT_QUIET ERROR_VARIABLE searchList)
+string(REGEX MATCHALL "\n [^\n]*/c\\+\\+/[^\n]*" cxxFolders "${searchList}")
+set(includes -nostdinc)
+foreach(folder IN LISTS cxxFolders)
+  string(STRIP "${folder}" folder)
+  string(APPEND includes " -isystem ${folder}")
+endforeach()
+# libstdc++'s configuration asks the C library's version through a glibc macro.
+string(APPEND includes " -isystem /usr/include/${CMAKE_SYSTEM_PROCESSOR}-linux-musl"
+       " -include ${CMAKE_CURRENT_LIST_DIR}/musl-glibc-version.h")
+
+foreach(file crtbeginS.o crtendS.o libgcc.a)
+  execute_process(COMMAND ${CMAKE_CXX_COMPILER} -print-file-name=${file}
+    OUTPUT_VARIABLE ${file} OUTPUT_STRIP_TRAILING_WHITESPACE)
+endforeach()
+set(CMAKE_CXX_FLAGS_INIT "${includes}")
+# The start files around the objects, the libraries after them; -static-pie
+# comes after the -pie that a position-independent target asks for.
+set(CMAKE_CXX_LINK_EXECUTABLE "<CMAKE_CXX_COMPILER> <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> \
+-static-pie -nostdlib ${musl}/rcrt1.o ${musl}/crti.o ${crtbeginS.o} <OBJECTS> -o <TARGET> \
+<LINK_LIBRARIES> ${musl}/libc.a ${libgcc.a} ${crtendS.o} ${musl}/crtn.o")
+
+set(CMAKE_FIND_ROOT_PATH ${musl})
+set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)
+set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
+set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
