@@ -44,6 +44,13 @@ if(WIN32)
   else()
     set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x86)
   endif()
+elseif(MEROVAK_STATIC)
+  # One folder with the program, its manual page, the licence and the README.
+  install(TARGETS Merovak RUNTIME DESTINATION .)
+  install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
+  set(CPACK_GENERATOR TGZ)
+  string(REPLACE aarch64 arm64 architecture ${CMAKE_SYSTEM_PROCESSOR})
+  set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-linux-${architecture})
 else()
   install(TARGETS Merovak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 

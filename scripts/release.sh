@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Makes a release of the checked-out commit in dist/: the source archive, the
-# Debian packages and RPMs for x86-64 and arm64, the Windows zips (x86, x64),
-# and SHA256SUMS over them. The same commit gives the same bytes wherever and
-# whenever it is built: time stamps come from SOURCE_DATE_EPOCH (the commit's
-# time unless it is set), and umask, time zone and locale are fixed.
+# Debian packages and RPMs for x86-64 and arm64, the static programs for any
+# Linux on x86-64 and arm64, the Windows zips (x86, x64), and SHA256SUMS over
+# them. The same commit gives the same bytes wherever, whenever and by whomever
+# it is built: time stamps come from SOURCE_DATE_EPOCH (the commit's time
+# unless it is set), umask, time zone and locale are fixed, and every archive
+# lists its files in name order, owned by root.
 # Installs what it needs (apt-get, as root or through sudo). A packager names
 # themselves with MEROVAK_MAINTAINER="Name <address>", and a home page with
 # MEROVAK_HOMEPAGE, in the environment.
 # Usage: release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh git g++ cmake make dpkg-dev file rpm g++-aarch64-linux-gnu \
-    libc6:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
+bash scripts/install-packages.sh git g++ cmake make dpkg-dev file rpm zip \
+    g++-aarch64-linux-gnu libc6:arm64 musl-dev musl-dev:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C.UTF-8
@@ -29,13 +31,57 @@ builds=$PWD/build/dist
 rm -rf "$dist" "$builds"
 mkdir -p "$dist"
 
+# archive FOLDER FILE: the files below FOLDER in a zip, or FOLDER itself in a
+# .tar.gz, with their modes, owned by root and all of the same time.
+archive() {
+    find "$1" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    case $2 in
+    *.zip) (cd "$1" && find . -type f -printf '%P\n' | sort | zip -q -X -@ "$2") ;;
+    *.tar.gz)
+        tar -C "$(dirname "$1")" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu \
+            -cf - "$(basename "$1")" | gzip -9n >"$2"
+        ;;
+    esac
+}
+
+# CPack counts the size of each folder as the file system reports it into a
+# Debian package's Installed-Size; count as dpkg-gencontrol does instead: each
+# file's KiB, rounded up, and one for every other entry.
+installedSize() {
+    local tree=$builds/deb-tree size
+    rm -rf "$tree" && dpkg-deb -R "$1" "$tree"
+    size=$(find "$tree" -path "$tree/DEBIAN" -prune -o -printf '%y %s\n' |
+        awk '{ total += $1 == "f" || $1 == "l" ? int(($2 + 1023) / 1024) : 1 } END { print total }')
+    sed -i "s/^Installed-Size: .*/Installed-Size: $size/" "$tree/DEBIAN/control"
+    dpkg-deb --root-owner-group -Zgzip -b "$tree" "$1" >/dev/null
+}
+
 git archive --format=tar.gz --prefix="merovak-$version/" -o "$dist/merovak-$version.tar.gz" HEAD
-# Each build in a folder of its own, from scratch; its packages go to dist/.
-for preset in release linux-arm64 windows-x86 windows-x64; do
-    cmake --preset "$preset" -B "$builds/$preset" "${settings[@]}" >/dev/null
-    cmake --build "$builds/$preset" -j"$(nproc)" >/dev/null
-    cpack --config "$builds/$preset/CPackConfig.cmake" -B "$builds/$preset/packages" >/dev/null
-    find "$builds/$preset/packages" -maxdepth 1 -type f -exec mv -t "$dist" {} +
+
+# Each build in a folder of its own, from scratch. The Linux distributions'
+# packages come from CPack; the zips and the static programs' archives hold
+# what cmake --install puts in place, under the name CPack would give them.
+for preset in release linux-arm64 linux-x86_64-static linux-arm64-static windows-x86 windows-x64; do
+    build=$builds/$preset
+    cmake --preset "$preset" -B "$build" "${settings[@]}" >/dev/null
+    cmake --build "$build" -j"$(nproc)" >/dev/null
+    case $preset in
+    release | linux-arm64)
+        cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >/dev/null
+        for deb in "$build"/packages/*.deb; do installedSize "$deb"; done
+        mv "$build"/packages/*.deb "$build"/packages/*.rpm "$dist"
+        ;;
+    *)
+        name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
+        if [[ $preset == windows-* ]]; then
+            cmake --install "$build" --prefix "$build/stage" >/dev/null
+            archive "$build/stage" "$dist/$name.zip"
+        else
+            cmake --install "$build" --prefix "$build/stage/$name" --strip >/dev/null
+            archive "$build/stage/$name" "$dist/$name.tar.gz"
+        fi
+        ;;
+    esac
 done
 
 cd "$dist"

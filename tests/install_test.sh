@@ -3,8 +3,9 @@
 # Every source file carries the licence; the manual page renders without
 # warnings within 80 columns; cmake --install puts the command, its manual and
 # its documents in place, and the installed command answers on a set clock.
-# The release script, run twice on copies of the tree in other folders, with
-# another umask, time zone, locale and clock, makes the same bytes; its Debian
+# The release script, run twice on copies of the tree in other folders (on
+# another file system where there is one), with another umask, time zone,
+# locale and clock, makes the same bytes; its Debian
 # packages pass lintian and its RPMs rpmlint, each with the project's metadata
 # and the packager's name; its zips hold the program, licence and README.
 # Usage: install_test.sh BUILD_DIR SOURCE_DIR VERSION
@@ -74,7 +75,9 @@ copy() { # copy FOLDER: the tree's files, committed or not, and its history
     mkdir -p "$1" && git -C "$source" ls-files -co --exclude-standard -z |
         tar -C "$source" --null -cf - -T - .git | tar -C "$1" -xf -
 }
-first=$work/first/merovak second=$work/second/a/deeper/folder/merovak
+elsewhere=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+trap 'rm -rf "$work" "$elsewhere"' EXIT
+first=$work/first/merovak second=$elsewhere/a/deeper/folder/merovak
 copy "$first" && copy "$second"
 expect 'release' env TZ=UTC LC_ALL=C.UTF-8 bash "$first/scripts/release.sh"
 expect 'release at another place and time' bash -c 'umask 002 && cd "$1" &&
@@ -84,7 +87,8 @@ expect 'the same bytes' diff -r "$dist" "$second/dist"
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 expect 'release contents' ls "$dist"
 for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
-    merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-windows-{x86,x64}.zip SHA256SUMS; do
+    merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64}.tar.gz \
+    merovak-$version-windows-{x86,x64}.zip SHA256SUMS; do
     has "release holds $artifact" "^$artifact\$"
 done
 expect 'objects of the release build' find "$first/build/dist/release" -name '*.cpp.o' -printf '%f\n'
@@ -148,5 +152,19 @@ for architecture in x86 x64; do
     for file in Merovak.exe LICENSE README.md; do
         has "$architecture zip holds $file at its root" "^$file\$"
     done
+done
+
+# The programs for any Linux: static, and small.
+for architecture in x86_64:65536 arm64:131072; do
+    limit=${architecture#*:} architecture=${architecture%:*}
+    folder=merovak-$version-linux-$architecture
+    expect "$architecture archive" tar -xvzf "$dist/$folder.tar.gz" -C "$work"
+    for file in Merovak Merovak.1 LICENSE README.md; do
+        has "$architecture archive holds $file in its folder" "^$folder/$file\$"
+    done
+    expect "$architecture static program" file "$work/$folder/Merovak"
+    has "$architecture program is statically linked" 'static-pie linked\|statically linked'
+    hasNot "$architecture program has no interpreter" interpreter
+    expect "$architecture program within $limit bytes" test "$(stat -c %s "$work/$folder/Merovak")" -le "$limit"
 done
 finish
