@@ -3,14 +3,14 @@
 #include "clock_value.h"
 
 #include <cstdint>
+#include <optional>
 
 namespace {
 
 constexpr IntegerReading Failed(std::size_t stop) { return {0, stop}; }
 
-// The value of c as a digit of base 10 or 16, or the base itself when it is
-// not one.
-unsigned DigitValue(char c, unsigned base) {
+// The value of c as a digit of base 10 or 16, if it is one.
+std::optional<unsigned> DigitValue(char c, unsigned base) {
     if (c >= '0' && c <= '9') {
         return static_cast<unsigned>(c - '0');
     }
@@ -20,7 +20,7 @@ unsigned DigitValue(char c, unsigned base) {
     if (base == 16 && c >= 'a' && c <= 'f') {
         return static_cast<unsigned>(c - 'a' + 10);
     }
-    return base;
+    return std::nullopt;
 }
 
 // Appends a signed decimal number: a "-" in front when negative, no padding.
@@ -65,11 +65,11 @@ IntegerReading ReadInteger(std::string_view text) {
     const std::uint32_t limit = negative ? 2147483648U : 2147483647U;
     std::uint32_t magnitude = 0;
     for (; at < length; ++at) {
-        const unsigned digit = DigitValue(text[at], base);
-        if (digit >= base || magnitude > (limit - digit) / base) {
+        const std::optional<unsigned> digit = DigitValue(text[at], base);
+        if (!digit || magnitude > (limit - *digit) / base) {
             return Failed(at + 1);
         }
-        magnitude = magnitude * base + digit;
+        magnitude = magnitude * base + *digit;
     }
     const std::int64_t value = negative ? -static_cast<std::int64_t>(magnitude) : magnitude;
     return {static_cast<std::int32_t>(value), 0};
