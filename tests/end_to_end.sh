@@ -4,48 +4,38 @@
 # libfaketime in a time zone other than UTC, and compares standard output byte
 # for byte, standard error (always empty) and the exit status.
 # With "arm64", the command is an arm64 program, run under qemu-user.
-# With "static", it is a static program, which libfaketime cannot reach: it
-# runs on the real clock, and each report is judged against the local minutes
-# read before and after the run, in zones with odd offsets.
+# With "static" or "arm64-static", it is a static program, which libfaketime
+# cannot reach: it runs on the real clock, and each report is judged against
+# the local minutes read before and after the run, in zones with odd offsets.
 # With "chroot", the static program runs in an empty root that holds nothing
 # but itself and those zones' files (skipped where chroot is not allowed).
-# Usage: end_to_end.sh path/to/Merovak [arm64] [static] [chroot]
+# Usage: end_to_end.sh path/to/Merovak [arm64|static|arm64-static|chroot]
 set -u
 merovak=$1
-shift
 export TZ=Europe/Amsterdam
 . "$(dirname "$0")/harness.sh"
-
-arm64= static= chroot=
-for word; do
-    case $word in
-    arm64) arm64=yes ;;
-    static) static=yes ;;
-    chroot) static=yes chroot=yes ;;
-    esac
-done
 realClockZones=(Asia/Kathmandu America/St_Johns Australia/Eucla)
 
 # How the program is started: directly, by qemu-user (with the arm64 C library
 # unless it is static), or by chroot.
-runner=()
-if [ -n "$arm64" ] && [ -n "$static" ]; then
-    runner=(qemu-aarch64)
-elif [ -n "$arm64" ]; then
-    runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
-elif [ -n "$chroot" ]; then
-    root=$work/root
-    install -D "$merovak" "$root/Merovak"
-    for zone in "$TZ" "${realClockZones[@]}"; do
-        install -D -m 644 "/usr/share/zoneinfo/$zone" "$root/usr/share/zoneinfo/$zone"
+runner=() static=
+case ${2:-} in
+arm64) runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu) ;;
+arm64-static) runner=(qemu-aarch64) static=yes ;;
+static) static=yes ;;
+chroot)
+    for file in "${realClockZones[@]/#//usr/share/zoneinfo/}"; do
+        install -D -m 644 "$file" "$work/root$file"
     done
-    answer=$(chroot "$root" /Merovak 2>&1 >/dev/null)
+    install -D "$merovak" "$work/root/Merovak"
+    runner=(chroot "$work/root") merovak=/Merovak static=yes
+    answer=$("${runner[@]}" "$merovak" 2>&1 >/dev/null)
     if [ $? -eq 125 ]; then # chroot's own failure
         echo "SKIPPED: chroot is not allowed here: $answer"
         exit 77
     fi
-    runner=(chroot "$root") merovak=/Merovak
-fi
+    ;;
+esac
 
 # run CLOCK ARGUMENT...: the command with the local clock set. CLOCK is a local
 # date and time for libfaketime, or @SECONDS since the epoch; a static program
@@ -111,14 +101,14 @@ check() {
 # onRealClock NAME CHECK_TIME ARGUMENT...: in each zone, the report and status
 # are those for CHECK_TIME at a local minute read just before or after the run.
 onRealClock() {
-    local name=$1 checkTime=$2 zone before after status
+    local name=$1 checkTime=$2 zone before status
     shift 2
     for zone in "${realClockZones[@]}"; do
         before=$(date +%s)
         TZ=$zone run now "$@" >"$work/out" 2>"$work/err"
-        status=$? after=$(date +%s)
+        status=$?
         if [ ! -s "$work/err" ] && verdictMatches "$work/out" "$status" "$checkTime" \
-            $(TZ=$zone minutesBetween "$before" "$after"); then
+            $(TZ=$zone minutesBetween "$before" "$(date +%s)"); then
             report "$name in $zone" ok
         else
             report "$name in $zone" fail "status $status, $(od -c "$work/out" "$work/err" | head -n 4)"

@@ -38,16 +38,13 @@ minutesBetween() {
 # verdictMatches FILE STATUS CHECK_TIME MINUTE...: FILE holds the report line,
 # and STATUS is the status, for CHECK_TIME (HH:MM) at one of the minutes.
 verdictMatches() {
-    local file=$1 status=$2 checkTime=$3 minute
+    local file=$1 status=$2 checkTime=$3 minute verdict
     shift 3
     for minute; do
-        if [ "${minute/:/}" \< "${checkTime/:/}" ]; then
-            printf '%s\r\n' "$(notExpired "$minute" "$checkTime")" | cmp -s - "$file" &&
-                [ "$status" = 0 ] && return 0
-        else
-            printf '%s\r\n' "$(expired "$minute" "$checkTime")" | cmp -s - "$file" &&
-                [ "$status" = 5 ] && return 0
-        fi
+        verdict=(expired 5)
+        [ "${minute/:/}" \< "${checkTime/:/}" ] && verdict=(notExpired 0)
+        printf '%s\r\n' "$("${verdict[0]}" "$minute" "$checkTime")" | cmp -s - "$file" &&
+            [ "$status" = "${verdict[1]}" ] && return 0
     done
     return 1
 }
