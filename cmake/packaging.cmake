@@ -68,12 +68,11 @@ else()
   file(READ ${PROJECT_BINARY_DIR}/changelog entries)
   set(entry "[a-z0-9.+-]+ \\(([^)]+)\\)[^\n]*\n\n((  [^\n]*\n)+)\n")
   set(trailer " -- ([^\n]+)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) [^\n]*\n?")
-  string(REGEX REPLACE "${entry}${trailer}" "* \\5 \\7 \\6 \\8 \\4 - \\1-1\n\\2\n" entries
+  string(REGEX REPLACE "${entry}${trailer}" "* \\5 \\7 \\6 \\8 \\4 - \\1-1\n\\2" entries
          "${entries}")
   string(REPLACE "\n  * " "\n- " entries "${entries}")
   string(REPLACE "\n    " "\n  " entries "${entries}")
-  string(STRIP "${entries}" entries)
-  file(WRITE ${PROJECT_BINARY_DIR}/rpm-changelog "${entries}\n")
+  string(STRIP "${entries}" CPACK_RPM_MEROVAK_CHANGELOG)
 
   # gzip -9n: the best compression, and no name or time stamp in the header,
   # so that the same sources give the same package.
@@ -108,8 +107,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_RPM_USER_BINARY_SPECFILE ${PROJECT_SOURCE_DIR}/packaging/merovak.spec.in)
-  set(CPACK_RPM_CHANGELOG_FILE ${PROJECT_BINARY_DIR}/rpm-changelog)
+  set(CPACK_RPM_USER_BINARY_SPECFILE ${PROJECT_SOURCE_DIR}/packaging/merovak.rpm.in)
   set(CPACK_RPM_PACKAGE_LICENSE MIT)
   set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
   set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
