@@ -2,9 +2,10 @@
 # Installing and packaging. On Linux: the command and its manual page; for the
 # Debian package the copyright and changelog in its documentation folder, each
 # as Debian wants it; for the RPM the licence, marked as such. CPack makes both.
-# On Windows: the program, the licence and the README side by side, for a zip.
-# Modes and time stamps in every package follow neither the umask nor the
-# clock: with the same SOURCE_DATE_EPOCH, the same sources give the same bytes.
+# A static program goes in one folder with its manual page, the licence and the
+# README; on Windows the program, the licence and the README go side by side,
+# for a zip. Folders are made with the same modes whatever the umask, and time
+# stamps come from SOURCE_DATE_EPOCH (scripts/release.sh fixes the rest).
 include(GNUInstallDirs)
 
 set(upstreamContact "The Merovak authors <merovak@example.org>")
@@ -22,7 +23,6 @@ and answers with its exit status: 5 when the time has been reached, 0 when
 not yet, 10 when TIME is not a time of day. It also writes a one-line report
 to standard output, so that a cron job or a batch script can both act on the
 answer and log it.")
-set(CPACK_RESOURCE_FILE_LICENSE ${PROJECT_SOURCE_DIR}/LICENSE)
 if(MEROVAK_HOMEPAGE)
   set(CPACK_PACKAGE_HOMEPAGE_URL "${MEROVAK_HOMEPAGE}")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${MEROVAK_HOMEPAGE}")
@@ -45,7 +45,6 @@ if(WIN32)
     set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x86)
   endif()
 elseif(MEROVAK_STATIC)
-  # One folder with the program, its manual page, the licence and the README.
   install(TARGETS Merovak RUNTIME DESTINATION .)
   install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
   set(CPACK_GENERATOR TGZ)
