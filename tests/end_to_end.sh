@@ -81,13 +81,23 @@ statusWhen() {
 
 # check NAME CLOCK STATUS EXPECTED_LINES [ARGUMENT...]: as statusWhen, and the
 # standard output is EXPECTED_LINES and a last line end (CR LF), byte for byte.
-# On the real clock, a report is judged by its check time instead.
+# On the real clock, a report is judged instead, in each zone, by its check
+# time and the local minutes read just before and after the run.
 check() {
-    local name=$1 clock=$2 status=$3
+    local name=$1 clock=$2 status=$3 checkTime=${4#*Check Time : } zone before
     if [ -n "$static" ] && [[ $4 == 'Current Time'* ]]; then
-        local checkTime=${4#*Check Time : }
         shift 4
-        onRealClock "$name" "${checkTime:0:5}" "$@"
+        for zone in "${realClockZones[@]}"; do
+            before=$(date +%s)
+            TZ=$zone run now "$@" >"$work/out" 2>"$work/err"
+            status=$?
+            if [ ! -s "$work/err" ] &&
+                TZ=$zone verdictMatches "$work/out" "$status" "${checkTime:0:5}" "$before" "$(date +%s)"; then
+                report "$name in $zone" ok
+            else
+                report "$name in $zone" fail "status $status, $(od -c "$work/out" "$work/err" | head -n 4)"
+            fi
+        done
         return
     fi
     printf '%s\r\n' "$4" >"$work/expected"
@@ -98,23 +108,6 @@ check() {
     fi
 }
 
-# onRealClock NAME CHECK_TIME ARGUMENT...: in each zone, the report and status
-# are those for CHECK_TIME at a local minute read just before or after the run.
-onRealClock() {
-    local name=$1 checkTime=$2 zone before status
-    shift 2
-    for zone in "${realClockZones[@]}"; do
-        before=$(date +%s)
-        TZ=$zone run now "$@" >"$work/out" 2>"$work/err"
-        status=$?
-        if [ ! -s "$work/err" ] && verdictMatches "$work/out" "$status" "$checkTime" \
-            $(TZ=$zone minutesBetween "$before" "$(date +%s)"); then
-            report "$name in $zone" ok
-        else
-            report "$name in $zone" fail "status $status, $(od -c "$work/out" "$work/err" | head -n 4)"
-        fi
-    done
-}
 # onSetClock COMMAND...: runs a check whose status depends on the clock only
 # where the clock can be set.
 onSetClock() { [ -n "$static" ] || "$@"; }

@@ -28,23 +28,16 @@ expired() { printf 'Current Time : %s   Check Time : %s  Time Expired !!! (retur
 notExpired() { printf 'Current Time : %s   Check Time : %s  Not Expired (returncode=0)' "$1" "$2"; }
 illegal() { printf 'Illegal Time : %s  Aborted check !!! (returncode=10)' "$1"; }
 
-# For programs on the real clock.
-# minutesBetween BEFORE AFTER: each local minute (HH:MM) from one time to the
-# other, both in seconds since the epoch.
-minutesBetween() {
-    local t
-    for ((t = $1 - $1 % 60; t <= $2; t += 60)); do date -d "@$t" +%H:%M; done
-}
-# verdictMatches FILE STATUS CHECK_TIME MINUTE...: FILE holds the report line,
-# and STATUS is the status, for CHECK_TIME (HH:MM) at one of the minutes.
+# For programs on the real clock: verdictMatches FILE STATUS CHECK_TIME BEFORE
+# AFTER: FILE holds the report line, and STATUS is the status, for CHECK_TIME
+# (HH:MM) at some local minute from BEFORE to AFTER (seconds since the epoch).
 verdictMatches() {
-    local file=$1 status=$2 checkTime=$3 minute verdict
-    shift 3
-    for minute; do
-        verdict=(expired 5)
-        [ "${minute/:/}" \< "${checkTime/:/}" ] && verdict=(notExpired 0)
-        printf '%s\r\n' "$("${verdict[0]}" "$minute" "$checkTime")" | cmp -s - "$file" &&
-            [ "$status" = "${verdict[1]}" ] && return 0
+    local t minute verdict
+    for ((t = $4 - $4 % 60; t <= $5; t += 60)); do
+        minute=$(date -d "@$t" +%H:%M) verdict=(expired 5)
+        [ "${minute/:/}" \< "${3/:/}" ] && verdict=(notExpired 0)
+        printf '%s\r\n' "$("${verdict[0]}" "$minute" "$3")" | cmp -s - "$1" &&
+            [ "$2" = "${verdict[1]}" ] && return 0
     done
     return 1
 }
