@@ -51,6 +51,34 @@ elseif(MEROVAK_STATIC)
   string(REPLACE aarch64 arm64 architecture ${CMAKE_SYSTEM_PROCESSOR})
   set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-linux-${architecture})
 else()
+  # Uninstalling takes what install_manifest.txt lists: the files, then the
+  # folders that installing made, each before its parent, so that
+  #   xargs -d '\n' rm -df <install_manifest.txt
+  # leaves the prefix as it was. A folder made by an earlier install into the
+  # same build stays listed while it exists. (An install by component, as the
+  # packages make, lists files alone.)
+  set(folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1
+      ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
+  install(CODE "set(folders \"${folders}\")
+    set(manifest \"${PROJECT_BINARY_DIR}/install_manifest.txt\")")
+  install(CODE [[
+    set(made)
+    foreach(folder IN LISTS folders)
+      cmake_path(SET path NORMALIZE "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${folder}")
+      while(NOT EXISTS "${path}")
+        list(APPEND made "${path}")
+        cmake_path(GET path PARENT_PATH path)
+      endwhile()
+    endforeach()
+    if(EXISTS "${manifest}")
+      file(STRINGS "${manifest}" earlier)
+      foreach(path IN LISTS earlier)
+        if(IS_DIRECTORY "${path}")
+          list(APPEND made "${path}")
+        endif()
+      endforeach()
+    endif()
+  ]])
   install(TARGETS Merovak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 
   # The copyright file carries the licence text in Debian's indented form.
@@ -92,6 +120,13 @@ else()
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME} COMPONENT debian)
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/${CPACK_PACKAGE_NAME}
           COMPONENT rpm EXCLUDE_FROM_ALL)
+  # A folder's last place in the list is after every folder within it.
+  install(CODE [[
+    list(REVERSE made)
+    list(REMOVE_DUPLICATES made)
+    list(REVERSE made)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES ${made})
+  ]])
   # Each package takes the program and its own documents.
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/components.cmake)
 

@@ -15,6 +15,11 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh git g++ cmake make dpkg-dev file rpm zip \
     g++-aarch64-linux-gnu libc6:arm64 musl-dev musl-dev:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
+# The source archive and the time stamps are the commit's.
+if [ -n "$(git rev-parse --show-cdup 2>&1)" ]; then
+    echo "release.sh makes a release of a git checkout; $PWD is not the top of one" >&2
+    exit 1
+fi
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C.UTF-8

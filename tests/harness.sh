@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
-# removed at exit), its output texts, and a tally of cases that ends in one
-# line "N passed, N failed".
+# removed at exit), checks of commands and their output, the command's output
+# texts, and a tally of cases that ends in one line "N passed, N failed".
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 passed=0
@@ -14,6 +14,26 @@ report() { # report NAME ok|fail DETAIL
         failed=$((failed + 1))
         printf 'FAIL %s: %s\n' "$1" "$3"
     fi
+}
+
+# Checks of commands. expect NAME COMMAND...: the command succeeds; its
+# standard output is kept in $work/out for the checks that follow.
+expect() {
+    local name=$1
+    shift
+    if "$@" >"$work/out" 2>"$work/err"; then
+        report "$name" ok
+    else
+        report "$name" fail "$(cat "$work/err" "$work/out" | head -n 5)"
+    fi
+}
+# has NAME PATTERN: the last command's output has a line that matches.
+has() {
+    if grep -q -- "$2" "$work/out"; then report "$1" ok; else report "$1" fail "no line matches $2"; fi
+}
+# hasNot NAME PATTERN: no line of the last command's output matches.
+hasNot() {
+    if grep -q -- "$2" "$work/out"; then report "$1" fail "$(grep -- "$2" "$work/out" | head -n 3)"; else report "$1" ok; fi
 }
 
 finish() {

@@ -1,0 +1,80 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The release script, run twice on copies of the checkout in other folders (on
+# another file system where there is one), with another umask, time zone,
+# locale and clock, makes the same bytes, with the packager's name and home page
+# in its packages; its zips hold the program, licence and README, its archives
+# for any Linux a folder with them and the manual, and a small static program.
+# Outside a git checkout (a source archive), the script says that it makes a
+# release of a git checkout, and the test is skipped with that as the reason.
+# Usage: release_test.sh SOURCE_DIR VERSION
+set -u
+source=$1 version=$2
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh"
+
+if [ -n "$(git -C "$source" rev-parse --show-cdup 2>&1)" ]; then
+    answer=$(bash "$source/scripts/release.sh" 2>&1)
+    if [ $? -ne 0 ] && [[ $answer == *'makes a release of a git checkout'* ]]; then
+        echo "SKIPPED: ${answer##*$'\n'}"
+        exit 77
+    fi
+    echo "FAIL release.sh outside a git checkout: $(tail -n 5 <<<"$answer")"
+    exit 1
+fi
+
+# Two releases of the tree as it is (the source archive is made from its
+# commit), by one packager with a home page: the second in another folder, on
+# another file system where there is one, with another umask, time zone, locale
+# and clock. They must be the same, byte for byte.
+export MEROVAK_MAINTAINER='A Packager <packager@example.net>' MEROVAK_HOMEPAGE=https://example.net/merovak
+elsewhere=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
+trap 'rm -rf "$work" "$elsewhere"' EXIT
+first=$work/merovak second=$elsewhere/a/deeper/folder/merovak
+for copy in "$first" "$second"; do # the tree's files, committed or not, and its history
+    mkdir -p "$copy" && git -C "$source" ls-files -co --exclude-standard -z |
+        tar -C "$source" --null -cf - -T - .git | tar -C "$copy" -xf -
+done
+expect 'release' env TZ=UTC LC_ALL=C.UTF-8 bash "$first/scripts/release.sh"
+expect 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
+    TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 faketime -f +3d bash scripts/release.sh' - "$second"
+dist=$first/dist
+expect 'the same bytes' diff -r "$dist" "$second/dist"
+expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
+for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
+    merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64}.tar.gz \
+    merovak-$version-windows-{x86,x64}.zip; do
+    has "release holds $artifact" "^$artifact: OK\$"
+done
+
+# The packager's name and home page, in each package.
+for architecture in amd64 arm64; do
+    expect "$architecture package" dpkg-deb -f "$dist/merovak_${version}_$architecture.deb"
+    has "$architecture package: packager" "^Maintainer: $MEROVAK_MAINTAINER\$"
+    has "$architecture package: home page" "^Homepage: $MEROVAK_HOMEPAGE\$"
+done
+for architecture in x86_64 aarch64; do
+    expect "$architecture RPM" rpm -qp --qf '%{PACKAGER}|%{URL}\n' "$dist/merovak-$version-1.$architecture.rpm"
+    has "$architecture RPM: packager and home page" "^$MEROVAK_MAINTAINER|$MEROVAK_HOMEPAGE\$"
+done
+
+# The zips hold the program, the licence and the README at their root; the
+# archives for any Linux hold a folder with them and the manual page.
+for archive in windows-x86.zip windows-x64.zip linux-x86_64.tar.gz linux-arm64.tar.gz; do
+    expect "$archive" cmake -E tar tf "$dist/merovak-$version-$archive"
+    folder='' files=(Merovak.exe LICENSE README.md)
+    [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE README.md)
+    for file in "${files[@]}"; do
+        has "$archive holds $folder$file" "^$folder$file\$"
+    done
+done
+# Their programs are static, and small.
+for program in x86_64:65536 arm64:131072; do
+    limit=${program#*:} program=${program%:*}
+    tar -xzOf "$dist/merovak-$version-linux-$program.tar.gz" --wildcards '*/Merovak' >"$work/static"
+    expect "$program program" file "$work/static"
+    has "$program program is static" 'static-pie linked\|statically linked'
+    hasNot "$program program has no interpreter" interpreter
+    expect "$program program within $limit bytes" test "$(stat -c %s "$work/static")" -le "$limit"
+done
+finish
