@@ -52,10 +52,13 @@ void WriteStandardOutput(std::string_view bytes) {
 
 #else
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <csignal>
 #include <ctime>
+
+#include "zone_setting.h"
 
 void PrepareProcess() {
     // A closed pipe, or a file at the size limit, then fails the write (EPIPE,
@@ -80,6 +83,26 @@ std::string_view FirstArgument(int argc, char** argv) {
 }
 
 TimeOfDay LocalTimeOfDay() {
+#ifdef MEROVAK_STATIC
+    // musl reads some TZ values otherwise than the packaged program's glibc:
+    // hand it what glibc reads, in place of TZ's entry in the environment. One
+    // pass over the environment, which is cheaper than getenv and putenv, and
+    // no heap.
+    static char setting[ZoneSettingCapacity];
+    const auto isFile = [](const char* path) {
+        struct stat status {};
+        return stat(path, &status) == 0 && S_ISREG(status.st_mode);
+    };
+    for (char** entry = environ; *entry != nullptr; ++entry) {
+        const char* text = *entry;
+        if (text[0] == 'T' && text[1] == 'Z' && text[2] == '=') {
+            if (ZoneSettingAsPackaged(text + 3, isFile, setting)) {
+                *entry = setting;
+            }
+            break;
+        }
+    }
+#endif
     timespec now{};
     clock_gettime(CLOCK_REALTIME, &now);
     tm local{};

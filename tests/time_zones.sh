@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
+# The static program reads every TZ value as the packaged one does: every zone
+# name in the machine's zone data (each file outside posix/ and right/), rules
+# with and without switch dates and with odd offsets, the ':' and path forms,
+# an empty TZ and none. Both programs run at the same moment and must report the
+# same line; when a minute turns between them, both run again. The arm64 static
+# program, under qemu-user, on a few names that are also rules.
+# Usage: time_zones.sh PACKAGED STATIC [ARM64_STATIC]
+set -u
+packaged=$1 static=$2 arm64=${3:-}
+zones=/usr/share/zoneinfo
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh"
+
+# same NAME TZ|- PROGRAM...: PROGRAM reports what the packaged program does, in
+# the zone TZ (or with TZ unset, for -).
+same() {
+    local name=$1 tz=$2 settings=(env TZ="$2") ours theirs
+    shift 2
+    [ "$tz" != - ] || settings=(env -u TZ)
+    for _ in 1 2; do
+        theirs=$("${settings[@]}" "$packaged" 0000)
+        ours=$("${settings[@]}" "$@" 0000 2>&1)
+        [ "$ours" != "$theirs" ] || { report "$name" ok; return; }
+    done
+    report "$name" fail "'$ours', where the packaged program says '$theirs'"
+}
+
+rules=(CET-1CEST EST5EDT4 'AAA-5:45BBB' 'NST3:30NDT' 'CET-1CEST,M3.5.0,M10.5.0/3'
+    'NZST-12NZDT,M9.5.0,M4.1.0/3' '<+0545>-5:45' 'IST-5:30' '<-03>3<-02>,M3.5.0/-2,M10.5.0/-1'
+    'XXX+13:45' :EST5EDT :GB-Eire "$zones/NZ-CHAT" '' -)
+while read -r zone; do
+    same "$zone" "$zone" "$static"
+done < <(find "$zones" \( -path "$zones/posix" -o -path "$zones/right" \) -prune -o \
+    \( -type f -o -type l \) -printf '%P\n' | sort)
+for rule in "${rules[@]}"; do
+    same "rule '$rule'" "$rule" "$static"
+done
+if [ -n "$arm64" ]; then
+    for zone in EST5EDT GB-Eire NZ-CHAT W-SU CET-1CEST EST5EDT4; do
+        same "arm64 $zone" "$zone" qemu-aarch64 "$arm64"
+    done
+fi
+finish
