@@ -6,7 +6,9 @@
 
 void Append(ReportLine& line, std::string_view text) {
     const std::size_t room = ReportLineCapacity - line.length;
+    std::size_t length = line.length;
     for (const char c : std::string_view(text.data(), std::min(text.size(), room))) {
-        line.bytes[line.length++] = c;
+        line.bytes[length++] = c;
     }
+    line.length = length;
 }
