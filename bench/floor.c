@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The floor of the start-up benchmark: the least a program does for the
 // command's job, in plain C. It reads the clock, takes the local time of day

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Start-up cost of the command, which is nearly its whole cost, for the
 # packaged (dynamic) build and the static one: instructions under callgrind,

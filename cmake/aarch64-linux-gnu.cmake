@@ -1,3 +1,4 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Cross-compiles the Linux command for 64-bit ARM (arm64) with Debian's
 # aarch64-linux-gnu toolchain; qemu-user runs the result on this machine.

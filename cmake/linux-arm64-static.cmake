@@ -1,3 +1,4 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # A static arm64 Linux program against musl, for any Linux system; qemu-user
 # runs it on this machine.

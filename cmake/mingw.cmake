@@ -1,3 +1,4 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Cross-compiles a Windows console program with MinGW-w64 for the processor
 # that the including toolchain file sets (i686 or x86_64).

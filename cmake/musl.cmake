@@ -1,3 +1,4 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # A fully static Linux program against musl, for the processor that the
 # including toolchain file sets, built with Debian's g++ for it and musl-dev.

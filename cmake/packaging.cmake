@@ -1,10 +1,11 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Installing and packaging. On Linux: the command and its manual page; for the
 # Debian package the copyright and changelog in its documentation folder, each
 # as Debian wants it; for the RPM the licence, marked as such. CPack makes both.
-# A static program goes in one folder with its manual page, the licence and the
-# README; on Windows the program, the licence and the README go side by side,
-# for a zip. Folders are made with the same modes whatever the umask, and time
+# A static program goes in one folder with its manual page, the licence, the
+# notices of other projects' code in it and the README; on Windows the program,
+# the licence, the notices and the README go side by side, for a zip. Folders are made with the same modes whatever the umask, and time
 # stamps come from SOURCE_DATE_EPOCH (scripts/release.sh fixes the rest).
 include(GNUInstallDirs)
 
@@ -50,7 +51,29 @@ elseif(MEROVAK_STATIC)
   set(CPACK_GENERATOR TGZ)
   string(REPLACE aarch64 arm64 architecture ${CMAKE_SYSTEM_PROCESSOR})
   set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-linux-${architecture})
+endif()
+
+# A self-contained program holds code of other projects (the C library, the
+# compiler's runtime): their notices go beside it, made from the link map.
+if(WIN32 OR MEROVAK_STATIC)
+  find_program(DPKG dpkg)
+  if(DPKG)
+    target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
+    add_custom_command(TARGET Merovak POST_BUILD
+      COMMAND ${CMAKE_COMMAND} -DMAP=Merovak.map -DOUTPUT=THIRD-PARTY-NOTICES
+        "-DTITLE=${CPACK_PACKAGE_FILE_NAME}: code of other projects in the program"
+        -P ${PROJECT_SOURCE_DIR}/cmake/notices.cmake
+      WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+    install(FILES ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES DESTINATION .)
+  else()
+    message(WARNING "Without dpkg, the program's THIRD-PARTY-NOTICES cannot be made")
+  endif()
 else()
+  # The packages' program takes nothing from the static C++ runtime and
+  # libgcc, as its link map shows: only the start files of glibc, under its
+  # exception for linking them, and GCC's crtbeginS.o and crtendS.o, under the
+  # GCC Runtime Library Exception. Neither asks for a notice.
+
   # Uninstalling takes what install_manifest.txt lists: the files, then the
   # folders that installing made, each before its parent, so that
   #   xargs -d '\n' rm -df <install_manifest.txt

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // WriteClockValue for any 32-bit value: what it writes reads back as the value
 // (hours times 100 plus minutes), with a "0" in front of any hours or minutes

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The command-line splitter on any bytes: never an empty argument, arguments in
 // order within the line, never more bytes than the line has, and a line without

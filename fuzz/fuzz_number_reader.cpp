@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // ReadInteger and ReadClockValue on any bytes: the stop position, the value of
 // a failed reading, the size of short readings, and no overflow on long ones.

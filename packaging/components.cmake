@@ -1,3 +1,4 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Read by CPack for each package it makes: every package holds the program and
 # its manual page, and with them the Debian package's copyright and changelog,

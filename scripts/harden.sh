@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Runs every Linux test under AddressSanitizer and UndefinedBehaviorSanitizer
 # (any finding fails), then each fuzz target for a bounded number of runs.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Installs those of the named Debian packages that are missing, with apt-get.
 # A package named with an architecture (wine32:i386) has that architecture

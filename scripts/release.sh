@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Makes a release of the checked-out commit in dist/: the source archive, the
 # Debian packages and RPMs for x86-64 and arm64, the static programs for any

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // Reading and display of clock values.
 #include "clock_value.h"

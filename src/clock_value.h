@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // Clock values: a time of day held as hour * 100 + minute (09:30 is 930), read
 // leniently from text and written as hours, a colon and minutes.

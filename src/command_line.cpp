@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The command-line splitter: one pass over the bytes, no escape character.
 #include "command_line.h"

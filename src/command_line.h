@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // Splitting a raw command line, as Windows hands it over, into arguments.
 #pragma once

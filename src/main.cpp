@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // Merovak: tells a script whether the local time of day has reached a given
 // time (HHMM). Exit status 5 when it has, 0 when not yet, 10 when the time is

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The seam to the operating system, for POSIX systems and for Windows.
 #include "platform.h"

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The one seam to the operating system: the argument list, the local clock and
 // standard output. Everything else in the command is the same on every system.

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // One line of the report, built whole in a fixed buffer and handed to standard
 // output in one write, so that lines of jobs appending to one log never mix.

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The exit statuses a caller tests, and which check times can be checked at all.
 #pragma once

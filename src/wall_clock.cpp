@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // Reads the local clock and turns the time of day into a clock value through
 // the same reader as the check time, so both sides of the comparison agree.

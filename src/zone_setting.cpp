@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // A TZ value as the packaged program's C library reads it: a zone file of that
 // name first, then a rule, which without switch dates takes the US ones.

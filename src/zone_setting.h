@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The time zone setting that makes the static program's C library read TZ as
 // the packaged program's does.

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // Splitting a raw Windows command line into the argument list.
 #include "command_line.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Runs the built command as a user runs it, with the local clock set by
 # libfaketime in a time zone other than UTC, and compares standard output byte
@@ -13,6 +14,7 @@
 set -u
 merovak=$1
 export TZ=Europe/Amsterdam
+# shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 realClockZones=(Asia/Kathmandu America/St_Johns Australia/Eucla)
 
@@ -85,8 +87,11 @@ check() {
             before=$(date +%s)
             TZ=$zone run now "$@" >"$work/out" 2>&1
             status=$?
-            TZ=$zone verdictMatches "$work/out" "$status" "${checkTime:0:5}" "$before" "$(date +%s)" &&
-                report "$name in $zone" ok || report "$name in $zone" fail "status $status, $(od -c "$work/out" | head -n 4)"
+            if TZ=$zone verdictMatches "$work/out" "$status" "${checkTime:0:5}" "$before" "$(date +%s)"; then
+                report "$name in $zone" ok
+            else
+                report "$name in $zone" fail "status $status, $(od -c "$work/out" | head -n 4)"
+            fi
         done
         return
     fi

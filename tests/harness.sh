@@ -1,3 +1,5 @@
+# shellcheck shell=bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
 # removed at exit), checks of commands and their output, the command's output
@@ -43,6 +45,7 @@ finish() {
 
 # The command's output texts.
 # Each text comes without its last line end, which is CR LF (bytes 13 10).
+# shellcheck disable=SC2034 # read by the scripts that source this one
 usage=$'Merovak v1.0 (c) 2026 the Merovak authors\r\n\r\nChecks if a given time has already passed\r\nUsage: Merovak [>OutputFile] TIME\r\n - Outputfile determines where the info goes\r\n - Time is a time in format UUMM for example 0930\r\nReturn code will be 5 if it is past 09:30 else 0'
 expired() { printf 'Current Time : %s   Check Time : %s  Time Expired !!! (returncode=5)' "$1" "$2"; }
 notExpired() { printf 'Current Time : %s   Check Time : %s  Not Expired (returncode=0)' "$1" "$2"; }

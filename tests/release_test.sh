@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # The release script, run twice on copies of the checkout in other folders (on
 # another file system where there is one), with another umask, time zone,
@@ -14,8 +15,8 @@ source=$1 version=$2
 . "$(dirname "$0")/harness.sh"
 
 if [ -n "$(git -C "$source" rev-parse --show-cdup 2>&1)" ]; then
-    answer=$(bash "$source/scripts/release.sh" 2>&1)
-    if [ $? -ne 0 ] && [[ $answer == *'makes a release of a git checkout'* ]]; then
+    if ! answer=$(bash "$source/scripts/release.sh" 2>&1) &&
+        [[ $answer == *'makes a release of a git checkout'* ]]; then
         echo "SKIPPED: ${answer##*$'\n'}"
         exit 77
     fi
@@ -58,12 +59,13 @@ for architecture in x86_64 aarch64; do
     has "$architecture RPM: packager and home page" "^$MEROVAK_MAINTAINER|$MEROVAK_HOMEPAGE\$"
 done
 
-# The zips hold the program, the licence and the README at their root; the
-# archives for any Linux hold a folder with them and the manual page.
+# The zips hold the program, the licence, the notices of other projects' code in
+# it and the README at their root; the archives for any Linux hold a folder with
+# them and the manual page.
 for archive in windows-x86.zip windows-x64.zip linux-x86_64.tar.gz linux-arm64.tar.gz; do
     expect "$archive" cmake -E tar tf "$dist/merovak-$version-$archive"
-    folder='' files=(Merovak.exe LICENSE README.md)
-    [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE README.md)
+    folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.md)
+    [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE THIRD-PARTY-NOTICES README.md)
     for file in "${files[@]}"; do
         has "$archive holds $folder$file" "^$folder$file\$"
     done

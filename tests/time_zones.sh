@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # The static program reads every TZ value as the packaged one does: every zone
 # name in the machine's zone data (each file outside posix/ and right/), rules

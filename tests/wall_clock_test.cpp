@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The local time of day as a clock value, without the system clock.
 #include "wall_clock.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Reads a built Windows program back: a PE32 (x86) or PE32+ (x64) console
 # program that imports only DLLs every Windows has (no C++ or GCC runtime DLLs),
@@ -7,6 +8,7 @@
 # Usage: windows_program.sh x86|x64 path/to/Merovak.exe VERSION
 set -u
 architecture=$1 exe=$2 version=$3
+# shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 
 # One line per fact: a name, a blank and the value. Debian's own Python, which

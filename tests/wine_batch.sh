@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Runs a Windows program under Wine from a real cmd.exe batch file, as a user
 # on Windows calls it: each run redirected to a file, %ERRORLEVEL% recorded, and
@@ -12,7 +13,8 @@
 set -u
 shopt -s extglob
 architecture=$1 exe=$2
-export WINEPREFIX=$(realpath -m "$3") WINEDEBUG=-all TZ=Europe/Amsterdam
+WINEPREFIX=$(realpath -m "$3")
+export WINEPREFIX WINEDEBUG=-all TZ=Europe/Amsterdam
 wineserver=/usr/lib/wine/wineserver
 if [ "$architecture" = x86 ]; then
     export WINEARCH=win32
@@ -28,6 +30,7 @@ if [ "$architecture" = x86 ]; then
 else
     wine=/usr/lib/wine/wine64
 fi
+# shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 

@@ -1,3 +1,4 @@
+// SPDX-FileCopyrightText: 2026 the Merovak authors
 // SPDX-License-Identifier: MIT
 // The zone setting for the static program, against a made-up set of zone files.
 #include "zone_setting.h"

@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+# Every file of the tree says its copyright and licence (reuse lint), the
+# licence names the authors, and shellcheck finds nothing in any shell script.
+# The tree is copied without its builds and history first, so that a checkout
+# and the source archive are checked alike.
+# Usage: lint_test.sh SOURCE_DIR
+set -u
+source=$1
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh"
+
+tree=$work/tree
+mkdir "$tree" && tar -C "$source" --exclude=./build --exclude=./dist --exclude=./.git -cf - . |
+    tar -C "$tree" -xf -
+expect 'reuse lint' reuse --root "$tree" lint
+expect 'licence' grep -q 'Copyright (c) 2026 the Merovak authors' "$tree/LICENSE"
+cd "$tree" || exit 1
+expect 'shellcheck' find . -name '*.sh' -exec shellcheck -x .ci/run {} +
+finish
