@@ -10,11 +10,13 @@
 # lists its files in name order, owned by root.
 # Installs what it needs (apt-get, as root or through sudo). A packager names
 # themselves with MEROVAK_MAINTAINER="Name <address>", and a home page with
-# MEROVAK_HOMEPAGE, in the environment.
+# MEROVAK_HOMEPAGE, in the environment; a maintainer who names an OpenPGP key
+# of their GnuPG keyring in MEROVAK_SIGNING_KEY (its fingerprint) gets
+# SHA256SUMS.asc and merovak-VERSION.tar.gz.asc, detached armoured signatures.
 # Usage: release.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh git g++ cmake make dpkg-dev file rpm zip \
+bash scripts/install-packages.sh git gnupg g++ cmake make dpkg-dev file rpm zip \
     g++-aarch64-linux-gnu libc6:arm64 musl-dev musl-dev:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
 # The source archive and the time stamps are the commit's.
 if [ -n "$(git rev-parse --show-cdup 2>&1)" ]; then
@@ -93,3 +95,15 @@ done
 cd "$dist"
 sha256sum -- * >SHA256SUMS
 cat SHA256SUMS
+
+# Signatures come last, over files that are final. A signature holds the time
+# it was made: it is the one file that two releases of a commit do not share.
+if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
+    for file in SHA256SUMS "merovak-$version.tar.gz"; do
+        gpg --batch --yes --local-user "$MEROVAK_SIGNING_KEY" --armor --detach-sign \
+            --output "$file.asc" "$file"
+    done
+    echo "Signed SHA256SUMS and merovak-$version.tar.gz with $MEROVAK_SIGNING_KEY"
+else
+    echo "Not signed: MEROVAK_SIGNING_KEY names no key"
+fi

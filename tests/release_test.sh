@@ -4,7 +4,8 @@
 # The release script, run twice on copies of the checkout in other folders (on
 # another file system where there is one), with another umask, time zone,
 # locale and clock, makes the same bytes, with the packager's name and home page
-# in its packages; its zips hold the program, licence and README, its archives
+# in its packages; the first, given a throwaway key, signs the checksums and the
+# source archive, the second, given none, says that it signs nothing; its zips hold the program, licence and README, its archives
 # for any Linux a folder with them and the manual, and a small static program.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason.
@@ -27,20 +28,30 @@ fi
 # Two releases of the tree as it is (the source archive is made from its
 # commit), by one packager with a home page: the second in another folder, on
 # another file system where there is one, with another umask, time zone, locale
-# and clock. They must be the same, byte for byte.
+# and clock. They must be the same, byte for byte, but for the signatures.
 export MEROVAK_MAINTAINER='A Packager <packager@example.net>' MEROVAK_HOMEPAGE=https://example.net/merovak
 elsewhere=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
-trap 'rm -rf "$work" "$elsewhere"' EXIT
+export GNUPGHOME=$work/gnupg
+trap 'gpgconf --kill all; rm -rf "$work" "$elsewhere"' EXIT
+mkdir -m 700 "$GNUPGHOME"
+expect 'signing key' gpg --batch --passphrase '' --quick-gen-key 'Merovak test <test@example.org>' ed25519 sign never
+key=$(gpg --list-keys --with-colons | awk -F: '$1 == "fpr" { print $10; exit }')
 first=$work/merovak second=$elsewhere/a/deeper/folder/merovak
 for copy in "$first" "$second"; do # the tree's files, committed or not, and its history
     mkdir -p "$copy" && git -C "$source" ls-files -co --exclude-standard -z |
         tar -C "$source" --null -cf - -T - .git | tar -C "$copy" -xf -
 done
-expect 'release' env TZ=UTC LC_ALL=C.UTF-8 bash "$first/scripts/release.sh"
+expect 'release' env TZ=UTC LC_ALL=C.UTF-8 MEROVAK_SIGNING_KEY="$key" bash "$first/scripts/release.sh"
+has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
 expect 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
     TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 faketime -f +3d bash scripts/release.sh' - "$second"
+has 'release elsewhere says it signs nothing' '^Not signed'
 dist=$first/dist
-expect 'the same bytes' diff -r "$dist" "$second/dist"
+expect 'the same bytes but the signatures' diff -r -x '*.asc' "$dist" "$second/dist"
+expect 'no signatures without a key' bash -c '! compgen -G "$1/*.asc"' - "$second/dist"
+for file in SHA256SUMS merovak-$version.tar.gz; do
+    expect "$file.asc verifies" gpg --verify "$dist/$file.asc" "$dist/$file"
+done
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
     merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64}.tar.gz \
