@@ -60,15 +60,10 @@ for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
 done
 
 # The packager's name and home page, in each package.
-for architecture in amd64 arm64; do
-    expect "$architecture package" dpkg-deb -f "$dist/merovak_${version}_$architecture.deb"
-    has "$architecture package: packager" "^Maintainer: $MEROVAK_MAINTAINER\$"
-    has "$architecture package: home page" "^Homepage: $MEROVAK_HOMEPAGE\$"
-done
-for architecture in x86_64 aarch64; do
-    expect "$architecture RPM" rpm -qp --qf '%{PACKAGER}|%{URL}\n' "$dist/merovak-$version-1.$architecture.rpm"
-    has "$architecture RPM: packager and home page" "^$MEROVAK_MAINTAINER|$MEROVAK_HOMEPAGE\$"
-done
+expect 'packages' bash -c 'for deb in "$1"/*.deb; do dpkg-deb -f "$deb" Maintainer Homepage; done
+    rpm -qp --qf "Maintainer: %{PACKAGER}\nHomepage: %{URL}\n" "$1"/*.rpm' - "$dist"
+count=$(grep -cxF -e "Maintainer: $MEROVAK_MAINTAINER" -e "Homepage: $MEROVAK_HOMEPAGE" "$work/out")
+expect 'packager and home page in each of the four packages' test "$count" -eq 8
 
 # The zips hold the program, the licence, the notices of other projects' code in
 # it and the README at their root; the archives for any Linux hold a folder with

@@ -41,23 +41,19 @@ for kind in resources.entries if resources else []:
             print("manifest", name.id, " ".join(text.split()))
 EOF
 )
-# fact NAME EXPECTED: the fact NAME has exactly the value EXPECTED.
-fact() {
-    local value
-    value=$(sed -n "s/^$1 //p" <<<"$facts" | head -n 1)
-    if [ "$value" = "$2" ]; then report "$1" ok; else report "$1" fail "'$value', expected '$2'"; fi
-}
-# manifestHas TEXT: the manifest (resource 1) holds TEXT.
-manifestHas() {
-    if grep -q "^manifest 1 .*$1" <<<"$facts"; then
-        report "manifest: $1" ok
-    else
-        report "manifest: $1" fail "$(grep '^manifest' <<<"$facts" | head -c 300)"
-    fi
-}
-
-if [ "$architecture" = x86 ]; then fact magic 0x10b; else fact magic 0x20b; fi
-fact subsystem 3 # the console
+printf '%s\n' "$facts" >"$work/out"
+magic=0x20b # PE32+
+[ "$architecture" = x64 ] || magic=0x10b
+# Subsystem 3 is the console; the manifest's two Ids are Windows 10 and 11, and 7.
+for fact in "magic $magic" 'subsystem 3' "fixed $version.0" "FileVersion $version" \
+    "ProductVersion $version" 'ProductName Merovak' 'OriginalFilename Merovak.exe' \
+    'LegalCopyright Copyright (c) 2026 the Merovak authors' \
+    'FileDescription Tell a script whether the local time of day has reached a given time' \
+    'manifest 1 .*level="asInvoker".*' \
+    'manifest 1 .*supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}".*' \
+    'manifest 1 .*supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}".*'; do
+    has "$fact" "^$fact\$"
+done
 imports=$(sed -n 's/^import //p' <<<"$facts")
 for dll in $imports; do
     case ${dll,,} in
@@ -66,15 +62,4 @@ for dll in $imports; do
     esac
 done
 [ -n "$imports" ] || report 'imports' fail "none found: $facts"
-
-fact fixed "$version.0"
-fact FileVersion "$version"
-fact ProductVersion "$version"
-fact ProductName Merovak
-fact OriginalFilename Merovak.exe
-fact LegalCopyright 'Copyright (c) 2026 the Merovak authors'
-fact FileDescription 'Tell a script whether the local time of day has reached a given time'
-manifestHas 'level="asInvoker"'
-manifestHas 'supportedOS Id="{8e0f7a12-bfb3-4fe8-b9a5-48fd50a15a9a}"' # Windows 10 and 11
-manifestHas 'supportedOS Id="{35138b9a-5d96-4fbd-8e2d-a2440225f93a}"' # Windows 7
 finish
