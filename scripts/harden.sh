@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Runs every Linux test under AddressSanitizer and UndefinedBehaviorSanitizer
-# (any finding fails), then each fuzz target for a bounded number of runs.
+# Runs the unit tests under AddressSanitizer and UndefinedBehaviorSanitizer and
+# the x86-64 command's end-to-end cases under UndefinedBehaviorSanitizer (any
+# finding fails), then each fuzz target for a bounded number of runs.
 # Usage: harden.sh [RUNS]   (default 200000 runs per fuzz target)
 set -euo pipefail
 cd "$(dirname "$0")/.."
