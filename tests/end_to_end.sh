@@ -87,11 +87,8 @@ check() {
             before=$(date +%s)
             TZ=$zone run now "$@" >"$work/out" 2>&1
             status=$?
-            if TZ=$zone verdictMatches "$work/out" "$status" "${checkTime:0:5}" "$before" "$(date +%s)"; then
-                report "$name in $zone" ok
-            else
-                report "$name in $zone" fail "status $status, $(od -c "$work/out" | head -n 4)"
-            fi
+            report "$name in $zone" "$(TZ=$zone verdictMatches "$work/out" "$status" \
+                "${checkTime:0:5}" "$before" "$(date +%s)" && echo ok)" "status $status, $(od -c "$work/out" | head -n 4)"
         done
         return
     fi

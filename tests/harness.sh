@@ -9,7 +9,7 @@ trap 'rm -rf "$work"' EXIT
 passed=0
 failed=0
 
-report() { # report NAME ok|fail DETAIL
+report() { # report NAME ok|fail DETAIL (anything but ok is a failure)
     if [ "$2" = ok ]; then
         passed=$((passed + 1))
     else
