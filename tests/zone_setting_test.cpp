@@ -15,8 +15,8 @@ std::string Setting(const std::string& tz) {
     const auto isMadeUpFile = [](const char* path) {
         return std::string(
                    "|/usr/share/zoneinfo/EST5EDT|/usr/share/zoneinfo/Europe/Paris|"
-                   "/share/zoneinfo/Site-1|/etc/zoneinfo/Site-1|/etc/zoneinfo/Local+2|"
-                   "/usr/share/zoneinfo/../zoneinfo/EST5EDT|")
+                   "/usr/share/zoneinfo/GB-Eire|/share/zoneinfo/Site-1|/etc/zoneinfo/Site-1|"
+                   "/etc/zoneinfo/Local+2|/usr/share/zoneinfo/../zoneinfo/EST5EDT|")
                    .find("|" + std::string(path) + "|") != std::string::npos;
     };
     char setting[ZoneSettingCapacity];
@@ -28,6 +28,7 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
     // clang-format off
     const char* changed[][2] = {
         {"EST5EDT", "TZ=/usr/share/zoneinfo/EST5EDT"}, {"Site-1", "TZ=/share/zoneinfo/Site-1"},
+        {"GB-Eire", "TZ=/usr/share/zoneinfo/GB-Eire"}, {"abz5xyz", "TZ=abz5xyz,M3.2.0,M11.1.0"},
         {"Local+2", "TZ=/etc/zoneinfo/Local+2"}, {"CET-1CEST", "TZ=CET-1CEST,M3.2.0,M11.1.0"},
         {"EST5EDT4", "TZ=EST5EDT4,M3.2.0,M11.1.0"}, {"EST+5EDT", "TZ=EST+5EDT,M3.2.0,M11.1.0"},
         {"NST3:30NDT", "TZ=NST3:30NDT,M3.2.0,M11.1.0"},
