@@ -32,6 +32,7 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
         {"Local+2", "TZ=/etc/zoneinfo/Local+2"}, {"CET-1CEST", "TZ=CET-1CEST,M3.2.0,M11.1.0"},
         {"EST5EDT4", "TZ=EST5EDT4,M3.2.0,M11.1.0"}, {"EST+5EDT", "TZ=EST+5EDT,M3.2.0,M11.1.0"},
         {"NST3:30NDT", "TZ=NST3:30NDT,M3.2.0,M11.1.0"},
+        {"NZST-12NZDT", "TZ=NZST-12NZDT,M3.2.0,M11.1.0"},
         {"<+0545>-5:45<+0645>", "TZ=<+0545>-5:45<+0645>,M3.2.0,M11.1.0"}};
     // clang-format on
     for (const auto& [tz, expected] : changed) {
