@@ -15,7 +15,8 @@ std::string Setting(const std::string& tz) {
     const auto isMadeUpFile = [](const char* path) {
         return std::string(
                    "|/usr/share/zoneinfo/EST5EDT|/usr/share/zoneinfo/Europe/Paris|"
-                   "/usr/share/zoneinfo/GB-Eire|/share/zoneinfo/Site-1|/etc/zoneinfo/Site-1|"
+                   "/usr/share/zoneinfo/GB-Eire|/usr/share/zoneinfo/leap-seconds.list|"
+                   "/share/zoneinfo/Site-1|/etc/zoneinfo/Site-1|"
                    "/etc/zoneinfo/Local+2|/usr/share/zoneinfo/../zoneinfo/EST5EDT|")
                    .find("|" + std::string(path) + "|") != std::string::npos;
     };
@@ -32,7 +33,9 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
         {"Local+2", "TZ=/etc/zoneinfo/Local+2"}, {"CET-1CEST", "TZ=CET-1CEST,M3.2.0,M11.1.0"},
         {"EST5EDT4", "TZ=EST5EDT4,M3.2.0,M11.1.0"}, {"EST+5EDT", "TZ=EST+5EDT,M3.2.0,M11.1.0"},
         {"NST3:30NDT", "TZ=NST3:30NDT,M3.2.0,M11.1.0"},
+        {"AKST9AKDT", "TZ=AKST9AKDT,M3.2.0,M11.1.0"},
         {"NZST-12NZDT", "TZ=NZST-12NZDT,M3.2.0,M11.1.0"},
+        {"leap-seconds.list", "TZ=/usr/share/zoneinfo/leap-seconds.list"},
         {"<+0545>-5:45<+0645>", "TZ=<+0545>-5:45<+0645>,M3.2.0,M11.1.0"}};
     // clang-format on
     for (const auto& [tz, expected] : changed) {
@@ -42,8 +45,8 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
     // clang-format off
     for (const char* tz : {"Europe/Paris", "../zoneinfo/EST5EDT", "Europe/Nowhere-1",
              "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT4,M3.2.0,M11.1.0", "EST5EDT4x", "EST5", "ES5EDT",
-             "E5EDT", "EST5ED", "EST5ED{", "EST:EDT", "EST5<EDT", "<EST5EDT", "ESTEDT", "EST+EDT",
-             "EST5EDT+", "/usr/share/zoneinfo/EST5EDT", ":EST5EDT", ""}) {
+             "E5EDT", "EST5ED", "EST5ED{", "EST5ED[", "EST:EDT", "EST5<EDT", "<EST5EDT", "ESTEDT",
+             "EST+EDT", "EST5EDT+", "/usr/share/zoneinfo/EST5EDT", ":EST5EDT", ""}) {
         // clang-format on
         EXPECT_EQ(Setting(tz), "") << tz;
     }
