@@ -17,6 +17,7 @@ constexpr std::size_t ZoneSettingCapacity = 280;
 // dates. Writes "TZ=" and what to read instead, and a NUL, to `setting`: the
 // path of the zone file, when a relative name without ".." names one that
 // isFile says is there, else the rule with the US dates. Gives false when
-// TZ reads the same in both (a rule with dates, a path, a longer text).
+// TZ reads the same in both (a name without a digit or sign, a rule with
+// dates, a path, a longer text).
 bool ZoneSettingAsPackaged(std::string_view tz, bool (*isFile)(const char* path),
                            char (&setting)[ZoneSettingCapacity]);
