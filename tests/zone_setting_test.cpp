@@ -25,7 +25,8 @@ std::string Setting(const std::string& tz) {
 }
 
 TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
-    // TZ, and what is read instead: a zone file, or the rule with the US dates.
+    // TZ, and what is read instead: a zone file, the rule (with the US dates
+    // where it has none), or nothing (UTC) for a malformed rule.
     // clang-format off
     const char* changed[][2] = {
         {"EST5EDT", "TZ=/usr/share/zoneinfo/EST5EDT"}, {"Site-1", "TZ=/share/zoneinfo/Site-1"},
@@ -36,7 +37,10 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
         {"AKST9AKDT", "TZ=AKST9AKDT,M3.2.0,M11.1.0"},
         {"NZST-12NZDT", "TZ=NZST-12NZDT,M3.2.0,M11.1.0"},
         {"leap-seconds.list", "TZ=/usr/share/zoneinfo/leap-seconds.list"},
-        {"<+0545>-5:45<+0645>", "TZ=<+0545>-5:45<+0645>,M3.2.0,M11.1.0"}};
+        {"<+0545>-5:45<+0645>", "TZ=<+0545>-5:45<+0645>,M3.2.0,M11.1.0"},
+        {":EST5EDT", "TZ=/usr/share/zoneinfo/EST5EDT"}, {":CET-1CEST", "TZ=CET-1CEST,M3.2.0,M11.1.0"},
+        {":EST5", "TZ=EST5"}, {":EST5EDT4,M3.2.0,M11.1.0", "TZ=EST5EDT4,M3.2.0,M11.1.0"},
+        {"NZ-CHAT", "TZ="}, {"ES5EDT", "TZ="}, {"E5EDT", "TZ="}, {"EST+EDT", "TZ="}, {"<ab>5", "TZ="}};
     // clang-format on
     for (const auto& [tz, expected] : changed) {
         EXPECT_EQ(Setting(tz), expected) << tz;
@@ -44,9 +48,9 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
     // Read alike by both: a name without a digit or sign, a rule with dates, a path, ...
     // clang-format off
     for (const char* tz : {"Europe/Paris", "../zoneinfo/EST5EDT", "Europe/Nowhere-1",
-             "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT4,M3.2.0,M11.1.0", "EST5EDT4x", "EST5", "ES5EDT",
-             "E5EDT", "EST5ED", "EST5ED{", "EST5ED[", "EST:EDT", "EST5<EDT", "<EST5EDT", "ESTEDT",
-             "EST+EDT", "EST5EDT+", "/usr/share/zoneinfo/EST5EDT", ":EST5EDT", ""}) {
+             "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT4,M3.2.0,M11.1.0", "EST5EDT4x", "EST5", "EST5ED",
+             "EST5ED{", "EST5ED[", "EST:EDT", "EST5<EDT", "<EST5EDT", "ESTEDT", "EST5EDT+", "<a+1>5",
+             "/usr/share/zoneinfo/EST5EDT", ":/usr/share/zoneinfo/EST5EDT", ":NZ-CHAT", ":", ""}) {
         // clang-format on
         EXPECT_EQ(Setting(tz), "") << tz;
     }
