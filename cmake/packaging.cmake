@@ -22,8 +22,8 @@ set(CPACK_PACKAGE_DESCRIPTION
     "Merovak TIME compares the local time of day with TIME, written as HHMM,
 and answers with its exit status: 5 when the time has been reached, 0 when
 not yet, 10 when TIME is not a time of day. It also writes a one-line report
-to standard output, so that a cron job or a batch script can both act on the
-answer and log it.")
+to standard output, so that a scheduled job or a batch script can both act
+on the answer and log it.")
 if(MEROVAK_HOMEPAGE)
   set(CPACK_PACKAGE_HOMEPAGE_URL "${MEROVAK_HOMEPAGE}")
   set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${MEROVAK_HOMEPAGE}")
@@ -55,20 +55,15 @@ endif()
 
 # A self-contained program holds code of other projects (the C library, the
 # compiler's runtime): their notices go beside it, made from the link map.
-if(WIN32 OR MEROVAK_STATIC)
-  find_program(DPKG dpkg)
-  if(DPKG)
-    target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
-    add_custom_command(TARGET Merovak POST_BUILD
-      COMMAND ${CMAKE_COMMAND} -DMAP=Merovak.map -DOUTPUT=THIRD-PARTY-NOTICES
-        "-DTITLE=${CPACK_PACKAGE_FILE_NAME}: code of other projects in the program"
-        -P ${PROJECT_SOURCE_DIR}/cmake/notices.cmake
-      WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
-    install(FILES ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES DESTINATION .)
-  else()
-    message(WARNING "Without dpkg, the program's THIRD-PARTY-NOTICES cannot be made")
-  endif()
-else()
+if(MINGW OR MEROVAK_STATIC)
+  target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
+  add_custom_command(TARGET Merovak POST_BUILD
+    COMMAND ${CMAKE_COMMAND} -DMAP=Merovak.map -DOUTPUT=THIRD-PARTY-NOTICES
+      "-DTITLE=${CPACK_PACKAGE_FILE_NAME}: code of other projects in the program"
+      -P ${PROJECT_SOURCE_DIR}/cmake/notices.cmake
+    WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+  install(FILES ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES DESTINATION .)
+elseif(NOT WIN32)
   # The packages' program takes nothing from the static C++ runtime and
   # libgcc, as its link map shows: only the start files of glibc, under its
   # exception for linking them, and GCC's crtbeginS.o and crtendS.o, under the
@@ -153,7 +148,22 @@ else()
   # Each package takes the program and its own documents.
   set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/components.cmake)
 
-  set(CPACK_GENERATOR DEB RPM)
+  # By default, the packages whose tools the machine has: a Debian package
+  # with its dependencies read by dpkg-shlibdeps, an RPM made by rpmbuild.
+  find_program(MEROVAK_DPKG_SHLIBDEPS dpkg-shlibdeps)
+  find_program(MEROVAK_RPMBUILD rpmbuild)
+  set(CPACK_GENERATOR)
+  foreach(generator DEB:DPKG_SHLIBDEPS RPM:RPMBUILD)
+    string(REPLACE ":" ";" generator ${generator})
+    list(GET generator 1 tool)
+    if(MEROVAK_${tool})
+      list(GET generator 0 generator)
+      list(APPEND CPACK_GENERATOR ${generator})
+    endif()
+  endforeach()
+  if(NOT CPACK_GENERATOR)
+    set(CPACK_GENERATOR TGZ)
+  endif()
   # A cross build's packages are for the processor it was built for.
   if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
     set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
