@@ -4,15 +4,22 @@
 # Installs those of the named Debian packages that are missing, with apt-get.
 # A package named with an architecture (wine32:i386) has that architecture
 # added to dpkg first. Runs apt-get as root directly, or through sudo for
-# another user.
-# Usage: install-packages.sh PACKAGE...
+# another user. With --missing, it installs nothing and names those that are
+# missing, on one line.
+# Usage: install-packages.sh [--missing] PACKAGE...
 set -euo pipefail
+list=no
+[ "${1:-}" != --missing ] || { list=yes && shift; }
 missing=()
 for package in "$@"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
         missing+=("$package")
     fi
 done
+if [ $list = yes ]; then
+    [ ${#missing[@]} -eq 0 ] || echo "${missing[*]}"
+    exit 0
+fi
 [ ${#missing[@]} -eq 0 ] && exit 0
 echo "Installing: ${missing[*]}"
 sudo=()

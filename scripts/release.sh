@@ -13,16 +13,22 @@
 # MEROVAK_HOMEPAGE, in the environment; a maintainer who names an OpenPGP key
 # of their GnuPG keyring in MEROVAK_SIGNING_KEY (its fingerprint) gets
 # SHA256SUMS.asc and merovak-VERSION.tar.gz.asc, detached armoured signatures.
-# Usage: release.sh
+# With --missing, it makes nothing and names the packages it would install.
+# Usage: release.sh [--missing]
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh git gnupg g++ cmake make dpkg-dev file rpm zip \
-    g++-aarch64-linux-gnu libc6:arm64 musl-dev musl-dev:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64
-# The source archive and the time stamps are the commit's.
-if [ -n "$(git rev-parse --show-cdup 2>&1)" ]; then
+# The source archive and the time stamps are the commit's: before anything is
+# installed, this must be the top of a git checkout.
+if [ ! -e .git ] || { command -v git >/dev/null && [ -n "$(git rev-parse --show-cdup 2>&1)" ]; }; then
     echo "release.sh makes a release of a git checkout; $PWD is not the top of one" >&2
     exit 1
 fi
+packages=(git gnupg g++ cmake make dpkg-dev file rpm zip g++-aarch64-linux-gnu libc6:arm64 musl-dev
+    musl-dev:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+if [ "${1:-}" = --missing ]; then
+    exec bash scripts/install-packages.sh --missing "${packages[@]}"
+fi
+bash scripts/install-packages.sh "${packages[@]}"
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}
 export TZ=UTC LC_ALL=C.UTF-8
@@ -80,6 +86,11 @@ for preset in release linux-arm64 linux-x86_64-static linux-arm64-static windows
         mv "$build"/packages/*.deb "$build"/packages/*.rpm "$dist"
         ;;
     *)
+        # A program whose notices lack their licence texts is not shipped.
+        if grep -q 'could not be gathered' "$build/THIRD-PARTY-NOTICES"; then
+            echo "release.sh: $build/THIRD-PARTY-NOTICES lacks the licences of the code linked in" >&2
+            exit 1
+        fi
         name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
         if [[ $preset == windows-* ]]; then
             cmake --install "$build" --prefix "$build/stage" >/dev/null

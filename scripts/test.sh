@@ -7,7 +7,7 @@
 # the Windows programs under Wine and as files, installing and the release.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/install-packages.sh git g++ cmake make libgtest-dev faketime libfaketime tzdata strace \
+bash scripts/install-packages.sh git g++ cmake make libgtest-dev libfaketime tzdata strace \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3-pefile \
     man-db groff-base dpkg-dev file lintian rpm rpmlint zip g++-aarch64-linux-gnu qemu-user \
     libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 reuse shellcheck gnupg

@@ -9,10 +9,12 @@
 # cannot reach: it runs on the real clock, and each report is judged against
 # the local minutes read before and after the run, in zones with odd offsets.
 # With "chroot", the static program runs in an empty root that holds nothing
-# but itself and those zones' files (skipped where chroot is not allowed).
-# Usage: end_to_end.sh path/to/Merovak [arm64|static|arm64-static|chroot]
+# but itself and those zones' files (as root only).
+# With "writes", each line is checked to reach standard output in one write.
+# Skipped where the program (built by PRESET) or what runs it is lacking.
+# Usage: end_to_end.sh path/to/Merovak [arm64|static|arm64-static|chroot|writes PRESET]
 set -u
-merovak=$1
+merovak=$1 mode=${2:-} preset=${3:-release}
 export TZ=Europe/Amsterdam
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
@@ -21,20 +23,34 @@ realClockZones=(Asia/Kathmandu America/St_Johns Australia/Eucla)
 # How the program is started: directly, by qemu-user (with the arm64 C library
 # unless it is static), or by chroot.
 runner=() static=
-case ${2:-} in
-arm64) runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu) ;;
-arm64-static) runner=(qemu-aarch64) static=yes ;;
+needsBuild "$preset" "$merovak"
+case $mode in
+'') libfaketime fakeLibrary ;;
+arm64)
+    runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
+    needs qemu-aarch64 qemu-user
+    needsFile /usr/aarch64-linux-gnu/lib "the arm64 C library: Debian package libc6-arm64-cross"
+    libfaketime guestLibrary aarch64-linux-gnu libfaketime:arm64
+    ;;
+arm64-static) runner=(qemu-aarch64) static=yes && needs qemu-aarch64 qemu-user ;;
 static) static=yes ;;
-chroot) # the program and the zones' files, each at its own path in the root
-    merovak=$(realpath "$merovak") runner=(chroot "$work/root") static=yes
+chroot)
+    static=yes
+    [ "$(id -u)" -eq 0 ] || lacks+=("root, which chroot needs")
+    ;;
+writes) needs strace strace ;;
+esac
+needsFile /usr/share/zoneinfo/Asia/Kathmandu "Debian package tzdata"
+lacking
+if [ "$mode" = chroot ]; then # the program and the zones' files, each at its own path in the root
+    merovak=$(realpath "$merovak") runner=(chroot "$work/root")
     mkdir "$work/root" && cp --parents "$merovak" "${realClockZones[@]/#//usr/share/zoneinfo/}" "$work/root"
     answer=$("${runner[@]}" "$merovak" 2>&1 >/dev/null)
     if [ $? -eq 125 ]; then # chroot's own failure
         echo "SKIPPED: chroot is not allowed here: $answer"
         exit 77
     fi
-    ;;
-esac
+fi
 
 # run CLOCK ARGUMENT...: the command with the local clock set. CLOCK is a local
 # date and time for libfaketime, or @SECONDS since the epoch.
@@ -45,12 +61,12 @@ run() {
         clock=${clock:1} settings=(FAKETIME_FMT=%s)
     fi
     if [ ${#runner[@]} -eq 0 ]; then
-        env "${settings[@]}" faketime -f "$clock" "$merovak" "$@"
+        env "${settings[@]}" LD_PRELOAD="$fakeLibrary" FAKETIME="$clock" "$merovak" "$@"
         return
     fi
     # The guest gets libfaketime through qemu's own -E switches: the host's
     # LD_PRELOAD would load it into qemu instead.
-    settings+=(LD_PRELOAD=/usr/lib/aarch64-linux-gnu/faketime/libfaketime.so.1 "FAKETIME=$clock")
+    settings+=("LD_PRELOAD=$guestLibrary" "FAKETIME=$clock")
     for setting in "${settings[@]}"; do
         switches+=(-E "$setting")
     done
@@ -104,6 +120,28 @@ check() {
 # where the clock can be set.
 onSetClock() { [ -n "$static" ] || "$@"; }
 
+# Each line reaches standard output in one write, so lines of jobs appending to
+# one log never mix.
+writesOnce() { # NAME ARGUMENT...
+    local name=$1
+    shift
+    strace -f -o "$work/trace" -e trace=write "${runner[@]}" "$merovak" "$@" >/dev/null
+    local writes
+    writes=$(grep -cE '^([0-9]+ +)?write\(1,' "$work/trace")
+    if [ "$writes" -eq 1 ]; then
+        report "$name" ok
+    else
+        report "$name" fail "$writes writes to standard output: $(head -n 5 "$work/trace")"
+    fi
+}
+if [ "$mode" = writes ]; then
+    writesOnce 'one write for the report line' 0930
+    writesOnce 'one write for the illegal-time line' 2400
+    writesOnce 'one write for the usage text'
+    finish
+    exit
+fi
+
 morning='2026-12-08 09:29:59.999'
 ninethirty='2026-12-08 09:30:00'
 long255=$(printf '0%.0s' {1..255})
@@ -155,23 +193,6 @@ check 'empty argument first' "$ninethirty" 5 "$(expired 09:30 09:30)" '' 0930
 check 'arguments after the first' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 2400 x
 check 'a long second argument' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 "$long256"
 
-# Each line reaches standard output in one write, so lines of jobs appending to
-# one log never mix.
-writesOnce() { # NAME ARGUMENT...
-    local name=$1
-    shift
-    strace -f -o "$work/trace" -e trace=write "${runner[@]}" "$merovak" "$@" >/dev/null
-    local writes
-    writes=$(grep -cE '^([0-9]+ +)?write\(1,' "$work/trace")
-    if [ "$writes" -eq 1 ]; then
-        report "$name" ok
-    else
-        report "$name" fail "$writes writes to standard output: $(head -n 5 "$work/trace")"
-    fi
-}
-writesOnce 'one write for the report line' 0930
-writesOnce 'one write for the illegal-time line' 2400
-writesOnce 'one write for the usage text'
 
 # Output errors change nothing: not the flow, not the status, no standard error.
 closedOutput() { run "$@" >&-; }

@@ -2,7 +2,8 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
-# removed at exit), checks of commands and their output, the command's output
+# removed at exit), what a test needs and the skip when it lacks any, a clock
+# set by libfaketime, checks of commands and their output, the command's output
 # texts, and a tally of cases that ends in one line "N passed, N failed".
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -36,6 +37,48 @@ has() {
 # hasNot NAME PATTERN: no line of the last command's output matches.
 hasNot() {
     if grep -q -- "$2" "$work/out"; then report "$1" fail "$(grep -- "$2" "$work/out" | head -n 3)"; else report "$1" ok; fi
+}
+
+# What the test needs. Each need that is not met is noted; lacking then ends
+# the test as skipped (status 77), with everything it lacks as the reason.
+lacks=()
+needs() { # needs COMMAND DEBIAN_PACKAGE
+    command -v "$1" >/dev/null || lacks+=("$1 (Debian package $2)")
+}
+needsFile() { # needsFile PATH WHAT_MAKES_IT
+    [ -e "$1" ] || lacks+=("$1 ($2)")
+}
+needsBuild() { # needsBuild PRESET [PROGRAM]: the preset's program, or the one named
+    needsFile "${2:-build/$1/Merovak}" "cmake --preset $1 && cmake --build --preset $1"
+}
+lacking() {
+    [ ${#lacks[@]} -eq 0 ] && return
+    printf 'SKIPPED: this machine lacks %s' "${lacks[0]}"
+    printf '; %s' "${lacks[@]:1}"
+    echo
+    exit 77
+}
+
+# libfaketime VARIABLE [TRIPLET [DEBIAN_PACKAGE]]: sets VARIABLE to libfaketime
+# for the processor of a Debian triplet (the host's by default), where Debian
+# or another system installs it, or notes it as lacking. The clock is set
+# through LD_PRELOAD and FAKETIME alone: unlike the faketime command, that
+# leaves no shared memory behind when a test is killed.
+libfaketime() {
+    local triplet=${2:-$(uname -m)-linux-gnu} folder
+    for folder in "/usr/lib/$triplet" /usr/lib64 /usr/lib /usr/local/lib; do
+        printf -v "$1" %s "$folder/faketime/libfaketime.so.1"
+        [ ! -e "${!1}" ] || return 0
+    done
+    lacks+=("libfaketime for $triplet (Debian package ${3:-libfaketime})")
+}
+# fakeClock CLOCK COMMAND...: COMMAND with the clock set, as libfaketime's
+# FAKETIME reads CLOCK: "2026-12-08 09:30:00" stands still, "@2026-12-08
+# 09:30:00" ticks from there, "+3d" is three days ahead.
+fakeClock() {
+    local clock=$1
+    shift
+    env LD_PRELOAD="${fakeLibrary:?}" FAKETIME="$clock" "$@"
 }
 
 finish() {

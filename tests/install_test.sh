@@ -1,50 +1,76 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# What a user does with a build, from the source folder as the README says it:
-# the manual page renders without warnings within 80 columns; the install
-# line, under a prefix of the test's own, puts the command, its manual and its
-# documents in place, the installed command answers on a set clock, and the
-# uninstall line leaves nothing behind; the notices beside the self-contained
-# programs hold the texts of the code linked into them; the release build
-# compiles each source once; and the package lines, cpack -G DEB and cpack -G
-# RPM in the release build's folder and the arm64 build's, with no
-# SOURCE_DATE_EPOCH, make packages with the project's metadata that lintian and
-# rpmlint pass.
-# Usage: install_test.sh SOURCE_DIR VERSION
+# What a user does with a build, from the source folder as the README says it.
+# With "install": the manual page renders without warnings within 80 columns;
+# the install line, under a prefix of the test's own, puts the command, its
+# manual and its documents in place, the installed command answers on a set
+# clock, and the uninstall line leaves nothing behind; the release build
+# compiles each source once.
+# With "packages": the package lines, cpack -G DEB and cpack -G RPM in the
+# release build's folder and the arm64 build's, with no SOURCE_DATE_EPOCH,
+# make packages with the project's metadata that lintian and rpmlint pass; the
+# notices beside the self-contained programs hold the texts of the code linked
+# into them, and without dpkg say that those could not be gathered.
+# Skipped where a build or a tool is lacking.
+# Usage: install_test.sh install|packages SOURCE_DIR VERSION
 set -u
-source=$1 version=$2
+mode=$1 source=$2 version=$3
 manual=man/Merovak.1
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 cd "$source" || exit 1
 unset SOURCE_DATE_EPOCH
+needsBuild release
+if [ "$mode" = install ]; then
+        needs groff groff-base
+        needs man man-db
+        libfaketime fakeLibrary
+    else
+        needsBuild linux-arm64
+        for build in linux-x86_64-static linux-arm64-static windows-x86 windows-x64; do
+            needsFile "build/$build/THIRD-PARTY-NOTICES" "cmake --preset $build && cmake --build --preset $build"
+        done
+        for tool in dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev file:file rpmbuild:rpm lintian:lintian rpmlint:rpmlint; do
+            needs "${tool%:*}" "${tool#*:}"
+        done
+        needsFile /usr/aarch64-linux-gnu/lib/libc.so.6 "the arm64 C library: Debian package libc6:arm64"
+fi
+lacking
 
 # warnsNot NAME: the last command wrote nothing on standard error.
 warnsNot() {
     if [ -s "$work/err" ]; then report "$1" fail "$(head -n 5 "$work/err")"; else report "$1" ok; fi
 }
 
-expect 'manual renders with groff' groff -man -ww -z -Tutf8 "$manual"
-warnsNot 'groff gives no warnings'
-expect 'manual renders with man' env LC_ALL=C MANWIDTH=80 man --warnings -l "$manual"
-warnsNot 'man gives no warnings'
-has 'manual has EXIT STATUS' '^EXIT STATUS'
-has 'manual has ENVIRONMENT' '^ENVIRONMENT'
-hasNot 'manual within 80 columns' '^.\{81,\}'
+if [ "$mode" = install ]; then
+    expect 'manual renders with groff' groff -man -ww -z -Tutf8 "$manual"
+    warnsNot 'groff gives no warnings'
+    expect 'manual renders with man' env LC_ALL=C MANWIDTH=80 man --warnings -l "$manual"
+    warnsNot 'man gives no warnings'
+    has 'manual has EXIT STATUS' '^EXIT STATUS'
+    has 'manual has ENVIRONMENT' '^ENVIRONMENT'
+    hasNot 'manual within 80 columns' '^.\{81,\}'
 
-prefix=$work/prefix
-expect 'cmake --install' cmake --install build/release --strip --prefix "$prefix"
-expect 'installed command' test -x "$prefix/bin/Merovak"
-expect 'installed manual' cmp "$manual" <(gzip -dc "$prefix/share/man/man1/Merovak.1.gz")
-expect 'installed copyright' grep -q '^License: Expat' "$prefix/share/doc/merovak/copyright"
-expect 'installed changelog' gzip -t "$prefix/share/doc/merovak/changelog.gz"
-expect 'installed command answers 5' bash -c 'TZ=Europe/Amsterdam faketime -f "2026-12-08 09:30:00" \
-    "$1" 0930 >"$2"; [ $? -eq 5 ]' - "$prefix/bin/Merovak" "$work/report"
-expect 'installed command reports' cmp <(printf '%s\r\n' "$(expired 09:30 09:30)") "$work/report"
-expect 'installed again' cmake --install build/release --strip --prefix "$prefix"
-expect 'uninstall' xargs -d '\n' rm -df <build/release/install_manifest.txt
-expect 'nothing left behind' test ! -e "$prefix"
+    prefix=$work/prefix
+    expect 'cmake --install' cmake --install build/release --strip --prefix "$prefix"
+    expect 'installed command' test -x "$prefix/bin/Merovak"
+    expect 'installed manual' cmp "$manual" <(gzip -dc "$prefix/share/man/man1/Merovak.1.gz")
+    expect 'installed copyright' grep -q '^License: Expat' "$prefix/share/doc/merovak/copyright"
+    expect 'installed changelog' gzip -t "$prefix/share/doc/merovak/changelog.gz"
+    expect 'installed command answers 5' fakeClock '2026-12-08 09:30:00' bash -c \
+        'TZ=Europe/Amsterdam "$1" 0930 >"$2"; [ $? -eq 5 ]' - "$prefix/bin/Merovak" "$work/report"
+    expect 'installed command reports' cmp <(printf '%s\r\n' "$(expired 09:30 09:30)") "$work/report"
+    expect 'installed again' cmake --install build/release --strip --prefix "$prefix"
+    expect 'uninstall' xargs -d '\n' rm -df <build/release/install_manifest.txt
+    expect 'nothing left behind' test ! -e "$prefix"
+
+    expect 'release build' bash -c 'find build/release -name "*.cpp.o" -printf "%f\n" | sort | uniq -c'
+    has 'release build compiles main.cpp' '^ *1 main.cpp.o$'
+    hasNot 'release build compiles each source once' '^ *[^ 1] '
+    finish
+    exit
+fi
 
 # Beside each self-contained program, the notices of the code it holds: the C
 # runtime's copyright and licence text, and GCC's runtime exception.
@@ -56,10 +82,13 @@ for build in 'linux-x86_64-static musl' 'linux-arm64-static musl' 'windows-x86 m
     has "$build notices: its licence" ' Permission is hereby granted\| Redistributions in binary form must'
     has "$build notices: GCC's runtime" '^GCC RUNTIME LIBRARY EXCEPTION$'
 done
-
-expect 'release build' bash -c 'find build/release -name "*.cpp.o" -printf "%f\n" | sort | uniq -c'
-has 'release build compiles main.cpp' '^ *1 main.cpp.o$'
-hasNot 'release build compiles each source once' '^ *[^ 1] '
+# Without dpkg, the files linked in are listed all the same, and the notices say
+# that their licences could not be gathered.
+expect 'notices without dpkg' cmake -DMAP=build/linux-x86_64-static/Merovak.map -DDPKG= \
+    -DOUTPUT="$work/notices" -DTITLE=test -P cmake/notices.cmake
+expect 'notices without dpkg, read' cat "$work/notices"
+has 'notices without dpkg: the C library' '^  /usr/lib/x86_64-linux-musl/libc.a (.* of its members)$'
+has 'notices without dpkg: what is missing' 'could not be gathered'
 
 # rpmlint as on Debian, told that manuals are gzipped and MIT is a licence.
 # Left out: the Group tag, deprecated and no longer used by current

@@ -4,12 +4,15 @@
 # Every file of the tree says its copyright and licence (reuse lint), the
 # licence names the authors, and shellcheck finds nothing in any shell script.
 # The tree is copied without its builds and history first, so that a checkout
-# and the source archive are checked alike.
+# and the source archive are checked alike. Skipped without reuse or shellcheck.
 # Usage: lint_test.sh SOURCE_DIR
 set -u
 source=$1
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
+needs reuse reuse
+needs shellcheck shellcheck
+lacking
 
 tree=$work/tree
 mkdir "$tree" && tar -C "$source" --exclude=./build --exclude=./dist --exclude=./.git -cf - . |

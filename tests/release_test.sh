@@ -8,22 +8,26 @@
 # source archive, the second, given none, says that it signs nothing; its zips hold the program, licence and README, its archives
 # for any Linux a folder with them and the manual, and a small static program.
 # Outside a git checkout (a source archive), the script says that it makes a
-# release of a git checkout, and the test is skipped with that as the reason.
+# release of a git checkout, and the test is skipped with that as the reason;
+# where a package that the script installs is missing, the test is skipped.
 # Usage: release_test.sh SOURCE_DIR VERSION
 set -u
 source=$1 version=$2
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 
-if [ -n "$(git -C "$source" rev-parse --show-cdup 2>&1)" ]; then
-    if ! answer=$(bash "$source/scripts/release.sh" 2>&1) &&
-        [[ $answer == *'makes a release of a git checkout'* ]]; then
+# Outside a git checkout, release.sh says so, and that is the reason to skip.
+if ! answer=$(bash "$source/scripts/release.sh" --missing 2>&1); then
+    if [[ $answer == *'makes a release of a git checkout'* ]]; then
         echo "SKIPPED: ${answer##*$'\n'}"
         exit 77
     fi
-    echo "FAIL release.sh outside a git checkout: $(tail -n 5 <<<"$answer")"
+    echo "FAIL release.sh --missing: $(tail -n 5 <<<"$answer")"
     exit 1
 fi
+[ -z "$answer" ] || lacks+=("what release.sh installs (Debian packages $answer)")
+libfaketime fakeLibrary
+lacking
 
 # Two releases of the tree as it is (the source archive is made from its
 # commit), by one packager with a home page: the second in another folder, on
@@ -44,7 +48,8 @@ done
 expect 'release' env TZ=UTC LC_ALL=C.UTF-8 MEROVAK_SIGNING_KEY="$key" bash "$first/scripts/release.sh"
 has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
 expect 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
-    TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 faketime -f +3d bash scripts/release.sh' - "$second"
+    TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh' - "$second" \
+    env LD_PRELOAD="$fakeLibrary" FAKETIME=+3d
 has 'release elsewhere says it signs nothing' '^Not signed'
 dist=$first/dist
 expect 'the same bytes but the signatures' diff -r -x '*.asc' "$dist" "$second/dist"

@@ -1,24 +1,51 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# The static program reads every TZ value as the packaged one does: every zone
-# name in the machine's zone data (each file outside posix/ and right/), rules
-# with and without switch dates and with odd offsets, the ':' and path forms,
-# an empty TZ and none. Both programs run at the same moment and must report the
-# same line; when a minute turns between them, both run again. The arm64 static
-# program, under qemu-user, on a few names that are also rules.
-# Usage: time_zones.sh PACKAGED STATIC [ARM64_STATIC]
+# A static program reads every TZ value as the packaged one does. Both run at
+# the same moment, with other variables that start like TZ before it in the
+# environment, and must report the same line; when a minute turns between
+# them, both run again.
+# With "machine": every zone name in the machine's zone data (each file outside
+# posix/ and right/; for the arm64 program, run under qemu-user, the names that
+# are also rules), rules with and without switch dates and with odd offsets,
+# the ':' and path forms, an empty TZ and none.
+# With "own": in a mount namespace whose zone data is the test's own, the names
+# that are also rules, plain and after a ':', each with a file of that name
+# (another zone's data, so that reading the file shows) and without one (as on
+# a system without Debian's tzdata-legacy). Needs root, or user namespaces.
+# Usage: time_zones.sh machine|own PACKAGED STATIC x86_64|arm64
 set -u
-packaged=$1 static=$2 arm64=${3:-}
+mode=$1 packaged=$2 static=$3 processor=$4
 zones=/usr/share/zoneinfo
+rulesToo=(EST5EDT GB-Eire NZ-CHAT W-SU CET-1CEST)
+
+# The own zone data is mounted in a mount namespace of this script's own,
+# where it runs again; without root, as root of a user namespace.
+if [ "$mode" = own ] && [ -z "${MEROVAK_OWN_ZONES:-}" ]; then
+    namespace=(unshare --mount)
+    [ "$(id -u)" -eq 0 ] || namespace+=(--user --map-root-user)
+    if ! answer=$("${namespace[@]}" true 2>&1); then
+        echo "SKIPPED: no mount namespace can be made here (as root, or with user namespaces): $answer"
+        exit 77
+    fi
+    MEROVAK_OWN_ZONES=yes exec "${namespace[@]}" bash "$0" "$@"
+fi
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
+program=("$static")
+needsBuild "linux-$processor-static" "$static"
+if [ "$processor" = arm64 ]; then
+    needs qemu-aarch64 qemu-user
+    program=("$(command -v qemu-aarch64)" "$static")
+fi
+needsFile "$zones/Asia/Kathmandu" "Debian package tzdata"
+lacking
 
 # same TZ|- PROGRAM...: PROGRAM reports what the packaged program does, in the
 # zone TZ (or with TZ unset, for -).
 same() {
-    local settings=(env TZ="$1") ours theirs
-    [ "$1" != - ] || settings=(env -u TZ)
+    local settings=(env -i TZX=x AZ=x TA=x TZ="$1") ours theirs
+    [ "$1" != - ] || settings=(env -i TZX=x AZ=x TA=x)
     for _ in 1 2; do
         theirs=$("${settings[@]}" "$packaged" 0000) ours=$("${settings[@]}" "${@:2}" 0000 2>&1)
         [ "$ours" != "$theirs" ] || { report "$1" ok; return; }
@@ -26,14 +53,30 @@ same() {
     report "TZ='$1' for ${*:2}" fail "'$ours', where the packaged program says '$theirs'"
 }
 
-while read -r tz; do
-    same "$tz" "$static"
-done < <(find "$zones" \( -path "$zones/posix" -o -path "$zones/right" \) -prune -o \
-    \( -type f -o -type l \) -printf '%P\n' | sort
-    printf '%s\n' CET-1CEST EST5EDT4 'AAA-5:45BBB' 'NST3:30NDT' 'CET-1CEST,M3.5.0,M10.5.0/3' \
-        'NZST-12NZDT,M9.5.0,M4.1.0/3' '<+0545>-5:45' 'IST-5:30' 'XXX+13:45' \
-        '<-03>3<-02>,M3.5.0/-2,M10.5.0/-1' :EST5EDT :GB-Eire "$zones/NZ-CHAT" '' -)
-for zone in EST5EDT GB-Eire NZ-CHAT W-SU CET-1CEST EST5EDT4; do
-    [ -z "$arm64" ] || same "$zone" qemu-aarch64 "$arm64"
-done
+if [ "$mode" = own ]; then
+    mkdir "$work/with" "$work/without"
+    for name in "${rulesToo[@]}"; do
+        cp "$zones/Asia/Kathmandu" "$work/with/$name"
+    done
+    for data in with without; do
+        mount --bind "$work/$data" "$zones" || exit 1
+        for name in "${rulesToo[@]}"; do
+            same "$name" "${program[@]}"
+            same ":$name" "${program[@]}"
+        done
+        umount "$zones"
+    done
+elif [ "$processor" = arm64 ]; then
+    for zone in "${rulesToo[@]}" EST5EDT4; do
+        same "$zone" "${program[@]}"
+    done
+else
+    while read -r tz; do
+        same "$tz" "${program[@]}"
+    done < <(find "$zones" \( -path "$zones/posix" -o -path "$zones/right" \) -prune -o \
+        \( -type f -o -type l \) -printf '%P\n' | sort
+        printf '%s\n' CET-1CEST EST5EDT4 'AAA-5:45BBB' 'NST3:30NDT' 'CET-1CEST,M3.5.0,M10.5.0/3' \
+            'NZST-12NZDT,M9.5.0,M4.1.0/3' '<+0545>-5:45' 'IST-5:30' 'XXX+13:45' \
+            '<-03>3<-02>,M3.5.0/-2,M10.5.0/-1' :EST5EDT :GB-Eire "$zones/NZ-CHAT" '' -)
+fi
 finish

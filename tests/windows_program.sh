@@ -5,11 +5,15 @@
 # program that imports only DLLs every Windows has (no C++ or GCC runtime DLLs),
 # with a version resource that carries the project's version and an application
 # manifest that asks for the caller's rights and names the supported Windows.
+# Skipped where the program has not been built, or pefile is lacking.
 # Usage: windows_program.sh x86|x64 path/to/Merovak.exe VERSION
 set -u
 architecture=$1 exe=$2 version=$3
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
+needsBuild "windows-$architecture" "$exe"
+/usr/bin/python3 -c 'import pefile' 2>/dev/null || lacks+=("pefile (Debian package python3-pefile)")
+lacking
 
 # One line per fact: a name, a blank and the value. Debian's own Python, which
 # python3-pefile serves, whatever python3 comes first on the PATH.

@@ -7,18 +7,29 @@
 # x64: the clock ticks from 09:30:00 local time, set by libfaketime (a frozen
 # clock stalls Wine). x86: libfaketime does not reach 32-bit Wine, so the clock
 # is the real one, and a verdict is checked against the minutes read before and
-# after the run. On a kernel that runs no 32-bit program, the x86 test is
-# skipped (status 77) with the loader's own answer as the reason.
-# Usage: wine_batch.sh x86|x64 path/to/Merovak.exe WINE_PREFIX_FOLDER [WINE_LOADER]
+# after the run. Skipped where the program has not been built or Wine is
+# lacking, and for x86 on a kernel that runs no 32-bit program, with the
+# loader's own answer as the reason.
+# Usage: wine_batch.sh x86|x64 path/to/Merovak.exe WINE_PREFIX_FOLDER WINE_LOADER
 set -u
 shopt -s extglob
-architecture=$1 exe=$2
+architecture=$1 exe=$2 wine=$4
 WINEPREFIX=$(realpath -m "$3")
 export WINEPREFIX WINEDEBUG=-all TZ=Europe/Amsterdam
 wineserver=/usr/lib/wine/wineserver
+# shellcheck source=harness.sh
+. "$(dirname "$0")/harness.sh"
+needsBuild "windows-$architecture" "$exe"
 if [ "$architecture" = x86 ]; then
     export WINEARCH=win32
-    wine=${4:-/usr/lib/wine/wine}
+    needsFile "$wine" "Debian package wine32:i386"
+else
+    needsFile "$wine" "Debian package wine64"
+    libfaketime fakeLibrary
+fi
+needsFile "$wineserver" "Debian package wine"
+lacking
+if [ "$architecture" = x86 ]; then
     # The kernel refuses a program it cannot run with "Exec format error",
     # which the shell reports as status 126. Anything else goes on, and fails
     # or passes on the cases.
@@ -27,11 +38,7 @@ if [ "$architecture" = x86 ]; then
         echo "SKIPPED: this machine's kernel runs no 32-bit program: ${answer#*line +([0-9]): }"
         exit 77
     fi
-else
-    wine=/usr/lib/wine/wine64
 fi
-# shellcheck source=harness.sh
-. "$(dirname "$0")/harness.sh"
 trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 
 # Each case: the batch line's arguments, then either the expected output
@@ -84,7 +91,7 @@ if [ "$architecture" = x86 ]; then
     "$wine" cmd /c t.bat >/dev/null 2>&1
     after=$(date +%s)
 else
-    faketime -f '@2026-12-08 09:30:00' "$wine" cmd /c t.bat >/dev/null 2>&1
+    fakeClock '@2026-12-08 09:30:00' "$wine" cmd /c t.bat >/dev/null 2>&1
     before=$(date -d '2026-12-08 09:30:00' +%s) after=$((before + 9 * 60))
 fi
 # matches FILE STATUS_FILE EXPECTED STATUS: the output and status are the
