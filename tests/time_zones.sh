@@ -9,27 +9,16 @@
 # posix/ and right/; for the arm64 program, run under qemu-user, the names that
 # are also rules), rules with and without switch dates and with odd offsets,
 # the ':' and path forms, an empty TZ and none.
-# With "own": in a mount namespace whose zone data is the test's own, the names
-# that are also rules, plain and after a ':', each with a file of that name
-# (another zone's data, so that reading the file shows) and without one (as on
-# a system without Debian's tzdata-legacy). Needs root, or user namespaces.
+# With "own": in a root whose zone data is the test's own, the names that are
+# also rules, plain and after a ':', each with a file of that name (another
+# zone's data, so that reading the file shows) and without one (as on a system
+# without Debian's tzdata-legacy). Needs root, or user namespaces.
 # Usage: time_zones.sh machine|own PACKAGED STATIC x86_64|arm64
 set -u
 mode=$1 packaged=$2 static=$3 processor=$4
 zones=/usr/share/zoneinfo
 rulesToo=(EST5EDT GB-Eire NZ-CHAT W-SU CET-1CEST)
 
-# The own zone data is mounted in a mount namespace of this script's own,
-# where it runs again; without root, as root of a user namespace.
-if [ "$mode" = own ] && [ -z "${MEROVAK_OWN_ZONES:-}" ]; then
-    namespace=(unshare --mount)
-    [ "$(id -u)" -eq 0 ] || namespace+=(--user --map-root-user)
-    if ! answer=$("${namespace[@]}" true 2>&1); then
-        echo "SKIPPED: no mount namespace can be made here (as root, or with user namespaces): $answer"
-        exit 77
-    fi
-    MEROVAK_OWN_ZONES=yes exec "${namespace[@]}" bash "$0" "$@"
-fi
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 program=("$static")
@@ -41,30 +30,51 @@ fi
 needsFile "$zones/Asia/Kathmandu" "Debian package tzdata"
 lacking
 
+# The own zone data is in a root of the test's own, which holds both programs
+# (and qemu-user) and the libraries they load; chroot takes root, or a user
+# namespace. A program is named by its absolute path, which it keeps there.
+inRoot=()
+if [ "$mode" = own ]; then
+    root=$work/root
+    packaged=$(realpath "$packaged")
+    mapfile -t program < <(realpath "${program[@]}")
+    for file in "$packaged" "${program[@]}"; do
+        mapfile -t libraries < <(ldd "$file" 2>/dev/null | grep -o '/[^ ]*')
+        mkdir -p "$root" && cp --parents -L "$file" "${libraries[@]}" "$root"
+    done
+    inRoot=("$(command -v chroot)" "$root")
+    [ "$(id -u)" -eq 0 ] || inRoot=("$(command -v unshare)" --user --map-root-user "${inRoot[@]}")
+    if ! answer=$("${inRoot[@]}" "$packaged" 2>&1 >/dev/null); then
+        echo "SKIPPED: no root of the test's own can be made here (as root, or with user namespaces): $answer"
+        exit 77
+    fi
+fi
+
 # same TZ|- PROGRAM...: PROGRAM reports what the packaged program does, in the
 # zone TZ (or with TZ unset, for -).
 same() {
     local settings=(env -i TZX=x AZ=x TA=x TZ="$1") ours theirs
     [ "$1" != - ] || settings=(env -i TZX=x AZ=x TA=x)
     for _ in 1 2; do
-        theirs=$("${settings[@]}" "$packaged" 0000) ours=$("${settings[@]}" "${@:2}" 0000 2>&1)
+        theirs=$("${settings[@]}" "${inRoot[@]}" "$packaged" 0000)
+        ours=$("${settings[@]}" "${inRoot[@]}" "${@:2}" 0000 2>&1)
         [ "$ours" != "$theirs" ] || { report "$1" ok; return; }
     done
-    report "TZ='$1' for ${*:2}" fail "'$ours', where the packaged program says '$theirs'"
+    report "TZ='$1'${where:-} for ${*:2}" fail "'$ours', where the packaged program says '$theirs'"
 }
 
 if [ "$mode" = own ]; then
-    mkdir "$work/with" "$work/without"
-    for name in "${rulesToo[@]}"; do
-        cp "$zones/Asia/Kathmandu" "$work/with/$name"
-    done
+    mkdir -p "$root$zones"
     for data in with without; do
-        mount --bind "$work/$data" "$zones" || exit 1
+        where=" $data its file"
+        for name in "${rulesToo[@]}"; do
+            [ $data = without ] || cp "$zones/Asia/Kathmandu" "$root$zones/$name"
+        done
         for name in "${rulesToo[@]}"; do
             same "$name" "${program[@]}"
             same ":$name" "${program[@]}"
         done
-        umount "$zones"
+        rm -f "$root$zones"/*
     done
 elif [ "$processor" = arm64 ]; then
     for zone in "${rulesToo[@]}" EST5EDT4; do
