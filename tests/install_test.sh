@@ -59,7 +59,7 @@ if [ "$mode" = install ]; then
     expect 'installed copyright' grep -q '^License: Expat' "$prefix/share/doc/merovak/copyright"
     expect 'installed changelog' gzip -t "$prefix/share/doc/merovak/changelog.gz"
     expect 'installed command answers 5' fakeClock '2026-12-08 09:30:00' bash -c \
-        'TZ=Europe/Amsterdam "$1" 0930 >"$2"; [ $? -eq 5 ]' - "$prefix/bin/Merovak" "$work/report"
+        'TZ=CET-1CEST,M3.5.0,M10.5.0/3 "$1" 0930 >"$2"; [ $? -eq 5 ]' - "$prefix/bin/Merovak" "$work/report"
     expect 'installed command reports' cmp <(printf '%s\r\n' "$(expired 09:30 09:30)") "$work/report"
     expect 'installed again' cmake --install build/release --strip --prefix "$prefix"
     expect 'uninstall' xargs -d '\n' rm -df <build/release/install_manifest.txt
