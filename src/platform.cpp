@@ -94,14 +94,16 @@ TimeOfDay LocalTimeOfDay() {
         struct stat status {};
         return stat(path, &status) == 0 && S_ISREG(status.st_mode);
     };
-    for (char** entry = environ; *entry != nullptr; ++entry) {
-        const char* text = *entry;
-        if (text[0] == 'T' && text[1] == 'Z' && text[2] == '=') {
-            if (ZoneSettingAsPackaged(text + 3, isFile, setting)) {
-                *entry = setting;
-            }
-            break;
-        }
+    const auto isZone = [](const char* text) {
+        return text[0] == 'T' && text[1] == 'Z' && text[2] == '=';
+    };
+    char** entry = environ;
+    while (*entry != nullptr && !isZone(*entry)) {
+        ++entry;
+    }
+    // The first TZ entry is the one the C library reads.
+    if (*entry != nullptr && ZoneSettingAsPackaged(*entry + 3, isFile, setting)) {
+        *entry = setting;
     }
 #endif
     timespec now{};

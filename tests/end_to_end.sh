@@ -194,7 +194,6 @@ check 'empty argument first' "$ninethirty" 5 "$(expired 09:30 09:30)" '' 0930
 check 'arguments after the first' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 2400 x
 check 'a long second argument' "$morning" 0 "$(notExpired 09:29 09:30)" 0930 "$long256"
 
-
 # Output errors change nothing: not the flow, not the status, no standard error.
 closedOutput() { run "$@" >&-; }
 fullDisk() { run "$@" >/dev/full; }

@@ -53,9 +53,11 @@ needsBuild() { # needsBuild PRESET [PROGRAM]: the preset's program, or the one n
 }
 lacking() {
     [ ${#lacks[@]} -eq 0 ] && return
-    printf 'SKIPPED: this machine lacks %s' "${lacks[0]}"
-    printf '; %s' "${lacks[@]:1}"
-    echo
+    local lack reason=
+    for lack in "${lacks[@]}"; do
+        reason+="${reason:+; }$lack"
+    done
+    echo "SKIPPED: this machine lacks $reason"
     exit 77
 }
 
