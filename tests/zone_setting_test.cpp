@@ -40,7 +40,8 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
         {"<+0545>-5:45<+0645>", "TZ=<+0545>-5:45<+0645>,M3.2.0,M11.1.0"},
         {":EST5EDT", "TZ=/usr/share/zoneinfo/EST5EDT"}, {":CET-1CEST", "TZ=CET-1CEST,M3.2.0,M11.1.0"},
         {":EST5", "TZ=EST5"}, {":EST5EDT4,M3.2.0,M11.1.0", "TZ=EST5EDT4,M3.2.0,M11.1.0"},
-        {"NZ-CHAT", "TZ="}, {"ES5EDT", "TZ="}, {"E5EDT", "TZ="}, {"EST+EDT", "TZ="}, {"<ab>5", "TZ="}};
+        {"NZ-CHAT", "TZ="}, {"ES5EDT", "TZ="}, {"E5EDT", "TZ="}, {"EST+EDT", "TZ="}, {"<ab>5", "TZ="},
+        {"<!ab>5EDT", "TZ="}};
     // clang-format on
     for (const auto& [tz, expected] : changed) {
         EXPECT_EQ(Setting(tz), expected) << tz;
@@ -50,7 +51,8 @@ TEST(ZoneSetting, ReadsZoneFilesFirstAndGivesRulesWithoutDatesTheUSOnes) {
     for (const char* tz : {"Europe/Paris", "../zoneinfo/EST5EDT", "Europe/Nowhere-1",
              "CET-1CEST,M3.5.0,M10.5.0/3", "EST5EDT4,M3.2.0,M11.1.0", "EST5EDT4x", "EST5", "EST5ED",
              "EST5ED{", "EST5ED[", "EST:EDT", "EST5<EDT", "<EST5EDT", "ESTEDT", "EST5EDT+", "<a+1>5",
-             "/usr/share/zoneinfo/EST5EDT", ":/usr/share/zoneinfo/EST5EDT", ":NZ-CHAT", ":", ""}) {
+             "/usr/share/zoneinfo/EST5EDT", ":/usr/share/zoneinfo/EST5EDT", ":NZ-CHAT", ":", "", "-5",
+             "1ABC5DEF", "<abc!5EDT"}) {
         // clang-format on
         EXPECT_EQ(Setting(tz), "") << tz;
     }
