@@ -4,8 +4,9 @@
 # Debian package the copyright and changelog in its documentation folder, each
 # as Debian wants it; for the RPM the licence, marked as such. CPack makes both.
 # A static program goes in one folder with its manual page, the licence, the
-# notices of other projects' code in it and the README; on Windows the program,
-# the licence, the notices and the README go side by side, for a zip. Folders are made with the same modes whatever the umask, and time
+# notices of other projects' code in it, the README and the guides for
+# scripting on Linux and installing; on Windows the program, the licence, the
+# notices and the guide for Windows go side by side, for a zip. Folders are made with the same modes whatever the umask, and time
 # stamps come from SOURCE_DATE_EPOCH (scripts/release.sh fixes the rest).
 include(GNUInstallDirs)
 
@@ -36,7 +37,9 @@ set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directoryMode})
 
 if(WIN32)
   install(TARGETS Merovak RUNTIME DESTINATION .)
-  install(FILES LICENSE README.md DESTINATION .)
+  # The guide for Windows users, as a text file with Windows line ends.
+  configure_file(docs/windows.md README.txt @ONLY NEWLINE_STYLE CRLF)
+  install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
   # Everything at the zip's root, to unpack into a folder on the PATH.
   set(CPACK_GENERATOR ZIP)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
@@ -48,6 +51,7 @@ if(WIN32)
 elseif(MEROVAK_STATIC)
   install(TARGETS Merovak RUNTIME DESTINATION .)
   install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
+  install(FILES docs/linux.md docs/install.md DESTINATION docs)
   set(CPACK_GENERATOR TGZ)
   string(REPLACE aarch64 arm64 architecture ${CMAKE_SYSTEM_PROCESSOR})
   set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-linux-${architecture})
@@ -79,16 +83,18 @@ elseif(NOT WIN32)
       ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
   install(CODE "set(folders \"${folders}\")
     set(manifest \"${PROJECT_BINARY_DIR}/install_manifest.txt\")")
+  # A staged install (DESTDIR) lists its files without DESTDIR, as CMake does,
+  # and no folders: the staging folder goes whole.
   install(CODE [[
     set(made)
     foreach(folder IN LISTS folders)
-      cmake_path(SET path NORMALIZE "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}/${folder}")
-      while(NOT EXISTS "${path}")
+      cmake_path(SET path NORMALIZE "${CMAKE_INSTALL_PREFIX}/${folder}")
+      while(NOT EXISTS "${path}" AND "$ENV{DESTDIR}" STREQUAL "")
         list(APPEND made "${path}")
         cmake_path(GET path PARENT_PATH path)
       endwhile()
     endforeach()
-    if(EXISTS "${manifest}")
+    if(EXISTS "${manifest}" AND "$ENV{DESTDIR}" STREQUAL "")
       file(STRINGS "${manifest}" earlier)
       foreach(path IN LISTS earlier)
         if(IS_DIRECTORY "${path}")

@@ -10,7 +10,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh git g++ cmake make libgtest-dev libfaketime tzdata strace \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3-pefile \
     man-db groff-base dpkg-dev file lintian rpm rpmlint zip g++-aarch64-linux-gnu qemu-user \
-    libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 reuse shellcheck gnupg
+    libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 reuse shellcheck gnupg systemd
 for preset in release linux-arm64 linux-x86_64-static linux-arm64-static windows-x86 windows-x64 test; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j"$(nproc)"

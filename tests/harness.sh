@@ -3,7 +3,7 @@
 # SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
 # removed at exit), what a test needs and the skip when it lacks any, a clock
-# set by libfaketime, checks of commands and their output, the command's output
+# set by libfaketime, the commands of the documentation's pages, checks of commands and their output, the command's output
 # texts, and a tally of cases that ends in one line "N passed, N failed".
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -81,6 +81,15 @@ fakeClock() {
     local clock=$1
     shift
     env LD_PRELOAD="${fakeLibrary:?}" FAKETIME="$clock" "$@"
+}
+
+# page PAGE NAME: the lines of the block that the page marks with
+# <!-- test: NAME --> before it; fails, and says so, where there is none.
+page() {
+    awk -v mark="<!-- test: $2 -->" '$0 == mark { marked = 1; next }
+        marked && /^```/ { if (inside) exit; inside = 1; next }
+        inside { print; printed = 1 }
+        END { if (!printed) { print "FAIL " FILENAME " has no block marked " mark >"/dev/stderr"; exit 1 } }' "$1"
 }
 
 finish() {

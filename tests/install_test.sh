@@ -25,6 +25,8 @@ needsBuild release
 if [ "$mode" = install ]; then
         needs groff groff-base
         needs man man-db
+        missing=$(bash scripts/install-packages.sh --missing g++ cmake make)
+        [ -z "$missing" ] || lacks+=("what the README's build line installs (Debian packages $missing)")
         libfaketime fakeLibrary
     else
         needsBuild linux-arm64
@@ -52,8 +54,17 @@ if [ "$mode" = install ]; then
     has 'manual has ENVIRONMENT' '^ENVIRONMENT'
     hasNot 'manual within 80 columns' '^.\{81,\}'
 
-    prefix=$work/prefix
-    expect 'cmake --install' cmake --install build/release --strip --prefix "$prefix"
+    # The README's build line, and the install lines of the page on
+    # installing, as they stand there, with a home of the test's own.
+    build=$(page README.md build-and-run) || exit 1
+    expect 'build and run' bash -c "$build"
+    has 'build and run: a status' '^status [05]$'
+    install=$(page docs/install.md install-prefix) || exit 1
+    uninstall=$(page docs/install.md uninstall) || exit 1
+    destdir=$(page docs/install.md install-destdir) || exit 1
+    export HOME=$work
+    prefix=$HOME/.local
+    expect 'cmake --install' bash -c "$install"
     expect 'installed command' test -x "$prefix/bin/Merovak"
     expect 'installed manual' cmp "$manual" <(gzip -dc "$prefix/share/man/man1/Merovak.1.gz")
     expect 'installed copyright' grep -q '^License: Expat' "$prefix/share/doc/merovak/copyright"
@@ -61,9 +72,13 @@ if [ "$mode" = install ]; then
     expect 'installed command answers 5' fakeClock '2026-12-08 09:30:00' bash -c \
         'TZ=CET-1CEST,M3.5.0,M10.5.0/3 "$1" 0930 >"$2"; [ $? -eq 5 ]' - "$prefix/bin/Merovak" "$work/report"
     expect 'installed command reports' cmp <(printf '%s\r\n' "$(expired 09:30 09:30)") "$work/report"
-    expect 'installed again' cmake --install build/release --strip --prefix "$prefix"
-    expect 'uninstall' xargs -d '\n' rm -df <build/release/install_manifest.txt
+    expect 'installed again' bash -c "$install"
+    expect 'uninstall' bash -c "$uninstall"
     expect 'nothing left behind' test ! -e "$prefix"
+    expect 'DESTDIR' bash -c "$destdir"
+    expect 'DESTDIR: the command under the prefix' test -x "$HOME/stage/usr/bin/Merovak"
+    expect 'DESTDIR: manifest' cat build/release/install_manifest.txt
+    hasNot 'DESTDIR: manifest without the staging folder' stage
 
     expect 'release build' bash -c 'find build/release -name "*.cpp.o" -printf "%f\n" | sort | uniq -c'
     has 'release build compiles main.cpp' '^ *1 main.cpp.o$'
@@ -97,9 +112,11 @@ has 'notices without dpkg: what is missing' 'could not be gathered'
 printf '%s\n' 'CompressExtension = "gz"' 'ValidLicenses = ["MIT"]' \
     'Filters = ["no-group-tag", "no-manual-page-for-binary", "no-url-tag"]' >"$work/rpmlint.toml"
 maintainer='The Merovak authors <merovak@example.org>'
-for build in 'release amd64 x86_64 x86-64' 'linux-arm64 arm64 aarch64 ARM aarch64'; do
-    read -r build architecture rpmArchitecture machine <<<"$build"
-    expect "$build: cpack -G DEB, cpack -G RPM" bash -c 'cd "build/$1" && cpack -G DEB && cpack -G RPM' - "$build"
+for build in 'release packages amd64 x86_64 x86-64' \
+    'linux-arm64 packages-arm64 arm64 aarch64 ARM aarch64'; do
+    read -r build block architecture rpmArchitecture machine <<<"$build"
+    lines=$(page docs/install.md "$block") || exit 1
+    expect "$build: cpack -G DEB, cpack -G RPM" bash -c "$lines"
     deb=build/$build/merovak_${version}_$architecture.deb
     expect "$architecture package" bash -c 'dpkg-deb -c "$1" && dpkg-deb -f "$1" &&
         dpkg-deb --fsys-tarfile "$1" | tar -xOf - ./usr/share/doc/merovak/copyright &&

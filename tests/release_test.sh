@@ -54,9 +54,14 @@ has 'release elsewhere says it signs nothing' '^Not signed'
 dist=$first/dist
 expect 'the same bytes but the signatures' diff -r -x '*.asc' "$dist" "$second/dist"
 expect 'no signatures without a key' bash -c '! compgen -G "$1/*.asc"' - "$second/dist"
-for file in SHA256SUMS merovak-$version.tar.gz; do
-    expect "$file.asc verifies" gpg --verify "$dist/$file.asc" "$dist/$file"
-done
+expect 'merovak-$version.tar.gz.asc verifies' gpg --verify "$dist/merovak-$version.tar.gz.asc" \
+    "$dist/merovak-$version.tar.gz"
+# A download checked, and a static archive installed, with the page's lines.
+check=$(page "$source/docs/install.md" check-download) || exit 1
+expect 'checking a download' bash -c "cd \"\$1\" && {
+$check
+} 2>&1" - "$dist"
+has 'checking a download: the signature' '^gpg: Good signature from'
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
     merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64}.tar.gz \
@@ -71,16 +76,28 @@ count=$(grep -cxF -e "Maintainer: $MEROVAK_MAINTAINER" -e "Homepage: $MEROVAK_HO
 expect 'packager and home page in each of the four packages' test "$count" -eq 8
 
 # The zips hold the program, the licence, the notices of other projects' code in
-# it and the README at their root; the archives for any Linux hold a folder with
-# them and the manual page.
+# it and the guide for Windows at their root; the archives for any Linux hold a
+# folder with the program, the manual page, the licence, the notices, the README
+# and the guides for Linux.
 for archive in windows-x86.zip windows-x64.zip linux-x86_64.tar.gz linux-arm64.tar.gz; do
     expect "$archive" cmake -E tar tf "$dist/merovak-$version-$archive"
-    folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.md)
-    [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE THIRD-PARTY-NOTICES README.md)
+    folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.txt)
+    [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE
+        THIRD-PARTY-NOTICES README.md docs/linux.md docs/install.md)
     for file in "${files[@]}"; do
         has "$archive holds $folder$file" "^$folder$file\$"
     done
 done
+mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$dist/merovak-$version-windows-x86.zip")
+cp "$work/zip/README.txt" "$work/out"
+has "the zip's guide is the one for Windows" '^# Merovak on Windows'$'\r''$'
+hasNot "the zip's guide names no apt-get" apt-get
+mkdir "$work/home" && cp "$dist/merovak-$version-linux-x86_64.tar.gz" "$work/home"
+unpack=$(page "$source/docs/install.md" static-archive) || exit 1
+expect 'static archive installed' env HOME="$work/home" bash -c "cd ~ && $unpack && ~/.local/bin/Merovak"
+has 'static archive: the command answers' '^Usage: Merovak'
+
+expect 'static archive: the manual' test -s "$work/home/.local/share/man/man1/Merovak.1"
 # Their programs are static, and small.
 for program in x86_64:65536 arm64:131072; do
     limit=${program#*:} program=${program%:*}

@@ -10,10 +10,11 @@
 # after the run. Skipped where the program has not been built or Wine is
 # lacking, and for x86 on a kernel that runs no 32-bit program, with the
 # loader's own answer as the reason.
-# Usage: wine_batch.sh x86|x64 path/to/Merovak.exe WINE_PREFIX_FOLDER WINE_LOADER
+# The batch files of the guide for Windows run too, read from the page.
+# Usage: wine_batch.sh x86|x64 path/to/Merovak.exe WINE_PREFIX_FOLDER WINE_LOADER SOURCE_DIR
 set -u
 shopt -s extglob
-architecture=$1 exe=$2 wine=$4
+architecture=$1 exe=$2 wine=$4 source=$5
 WINEPREFIX=$(realpath -m "$3")
 export WINEPREFIX WINEDEBUG=-all TZ=Europe/Amsterdam
 wineserver=/usr/lib/wine/wineserver
@@ -74,6 +75,7 @@ cd "$work" || exit 1
     printf 'CALL :branch 0000 branch-expired.txt\r\n'
     printf 'CALL :branch 093 branch-not-yet.txt\r\n'
     printf 'CALL :branch 2400 branch-illegal.txt\r\n'
+    printf 'CALL guide.bat >guide.txt\r\nCALL check.bat\r\n'
     printf 'GOTO :EOF\r\n'
     # ERRORLEVEL n means "at least n", so the highest status is tested first.
     printf ':branch\r\nMerovak.exe %%1 >NUL\r\n'
@@ -82,6 +84,12 @@ cd "$work" || exit 1
     printf ':illegal\r\n>%%2 echo illegal\r\nGOTO :EOF\r\n'
     printf ':expired\r\n>%%2 echo expired\r\nGOTO :EOF\r\n'
 } >t.bat
+# The guide's batch files as the page gives them, and a late job that leaves a mark.
+guide=$(page "$source/docs/windows.md" batch) || exit 1
+check=$(page "$source/docs/windows.md" task-batch) || exit 1
+printf '%s\n' "$guide" | sed 's/$/\r/' >guide.bat
+printf '%s\n' "$check" | sed 's/$/\r/' >check.bat
+printf '@echo off\r\n>late-job.txt echo ran\r\n' >late-job.bat
 
 # Prefixes are made on the real clock; the batch then starts a server of its own.
 "$wine" wineboot -i >/dev/null 2>&1
@@ -113,6 +121,15 @@ for ((i = 0; i < ${#cases[@]}; i += 3)); do
 output: $(od -c "out$i.txt" 2>&1 | head -n 4)"
     fi
 done
+# The guide's batch files say, and do, what their logs say the time is.
+passed() { grep -q 'returncode=5' "$1"; }
+if passed log.txt; then said='Half past nine has passed'; else said='Not yet half past nine'; fi
+expect "the guide's batch file says '$said'" grep -qx "$said"$'\r' guide.txt
+if passed check.log; then
+    expect 'check.bat called late-job.bat' test -s late-job.txt
+else
+    expect 'check.bat called no late-job.bat' test ! -e late-job.txt
+fi
 for branch in expired not-yet illegal; do
     taken=$(tr -d '\r\n' <"branch-$branch.txt" 2>/dev/null)
     if [ "$taken" = "${branch/-/ }" ]; then
