@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 runs=${1:-200000}
 bash scripts/install-packages.sh clang libclang-rt-14-dev cmake make libgtest-dev \
-    libfaketime tzdata strace
+    libfaketime tzdata strace systemd
 for preset in sanitize fuzz; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j"$(nproc)"
