@@ -5,10 +5,18 @@
 # The command takes only header-only parts of the C++ library, so it compiles
 # with libstdc++'s headers over musl's C headers, and links musl's C library,
 # its start files and libgcc into a static position-independent executable.
+# The including file may name the compiler's and musl's triplets (gnuTriplet,
+# muslTriplet) and how the linker is asked for a static PIE (staticPie), where
+# they are not PROCESSOR-linux-gnu, PROCESSOR-linux-musl and -static-pie.
 set(CMAKE_SYSTEM_NAME Linux)
 set(MEROVAK_STATIC ON)
-set(CMAKE_CXX_COMPILER ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu-g++)
-set(musl /usr/lib/${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
+if(NOT DEFINED gnuTriplet)
+  set(gnuTriplet ${CMAKE_SYSTEM_PROCESSOR}-linux-gnu)
+  set(muslTriplet ${CMAKE_SYSTEM_PROCESSOR}-linux-musl)
+  set(staticPie -static-pie)
+endif()
+set(CMAKE_CXX_COMPILER ${gnuTriplet}-g++)
+set(musl /usr/lib/${muslTriplet})
 
 # libstdc++'s header folders, as the compiler lists them, and no other system
 # folder: every C header comes from musl.
@@ -21,7 +29,7 @@ foreach(folder IN LISTS cxxFolders)
   string(APPEND includes " -isystem ${folder}")
 endforeach()
 # libstdc++'s configuration asks the C library's version through a glibc macro.
-string(APPEND includes " -isystem /usr/include/${CMAKE_SYSTEM_PROCESSOR}-linux-musl"
+string(APPEND includes " -isystem /usr/include/${muslTriplet}"
        " -include ${CMAKE_CURRENT_LIST_DIR}/musl-glibc-version.h")
 
 foreach(file crtbeginS.o crtendS.o libgcc.a)
@@ -29,11 +37,12 @@ foreach(file crtbeginS.o crtendS.o libgcc.a)
     OUTPUT_VARIABLE ${file} OUTPUT_STRIP_TRAILING_WHITESPACE)
 endforeach()
 set(CMAKE_CXX_FLAGS_INIT "${includes}")
-# The start files around the objects, the libraries after them; -static-pie
+# The start files around the objects, the libraries after them (the C library
+# again after libgcc, whose 64-bit division may raise a signal); the static PIE
 # comes after the -pie that a position-independent target asks for.
 set(CMAKE_CXX_LINK_EXECUTABLE "<CMAKE_CXX_COMPILER> <FLAGS> <CMAKE_CXX_LINK_FLAGS> <LINK_FLAGS> \
--static-pie -nostdlib ${musl}/rcrt1.o ${musl}/crti.o ${crtbeginS.o} <OBJECTS> -o <TARGET> \
-<LINK_LIBRARIES> ${musl}/libc.a ${libgcc.a} ${crtendS.o} ${musl}/crtn.o")
+${staticPie} -nostdlib ${musl}/rcrt1.o ${musl}/crti.o ${crtbeginS.o} <OBJECTS> -o <TARGET> \
+<LINK_LIBRARIES> ${musl}/libc.a ${libgcc.a} ${musl}/libc.a ${crtendS.o} ${musl}/crtn.o")
 
 set(CMAKE_FIND_ROOT_PATH ${musl})
 set(CMAKE_FIND_ROOT_PATH_MODE_PROGRAM NEVER)

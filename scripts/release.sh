@@ -3,7 +3,7 @@
 # SPDX-License-Identifier: MIT
 # Makes a release of the checked-out commit in dist/: the source archive, the
 # Debian packages and RPMs for x86-64 and arm64, the static programs for any
-# Linux on x86-64 and arm64, the Windows zips (x86, x64), and SHA256SUMS over
+# Linux on x86-64, arm64 and 32-bit ARM, the Windows zips (x86, x64), and SHA256SUMS over
 # them. The same commit gives the same bytes wherever, whenever and by whomever
 # it is built: time stamps come from SOURCE_DATE_EPOCH (the commit's time
 # unless it is set), umask, time zone and locale are fixed, and every archive
@@ -24,7 +24,7 @@ if [ ! -e .git ] || { command -v git >/dev/null && [ -n "$(git rev-parse --show-
     exit 1
 fi
 packages=(git gnupg g++ cmake make dpkg-dev file rpm zip g++-aarch64-linux-gnu libc6:arm64 musl-dev
-    musl-dev:arm64 g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+    musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel g++-mingw-w64-i686 g++-mingw-w64-x86-64)
 if [ "${1:-}" = --missing ]; then
     exec bash scripts/install-packages.sh --missing "${packages[@]}"
 fi
@@ -75,7 +75,8 @@ git archive --format=tar.gz --prefix="merovak-$version/" -o "$dist/merovak-$vers
 # Each build in a folder of its own, from scratch. The Linux distributions'
 # packages come from CPack; the zips and the static programs' archives hold
 # what cmake --install puts in place, under the name CPack would give them.
-for preset in release linux-arm64 linux-x86_64-static linux-arm64-static windows-x86 windows-x64; do
+for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-arm-static windows-x86 \
+    windows-x64; do
     build=$builds/$preset
     cmake --preset "$preset" -B "$build" "${settings[@]}" >/dev/null
     cmake --build "$build" -j"$(nproc)" >/dev/null

@@ -2,7 +2,8 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Installs what the tests need, builds the command for Linux (x86-64 and arm64,
-# each also as a static program) and Windows (x86 and x64) and runs every test:
+# each also as a static program, and 32-bit ARM as one) and Windows (x86 and
+# x64) and runs every test:
 # unit tables, the Linux commands end to end (the arm64 ones under qemu-user),
 # the Windows programs under Wine and as files, installing and the release.
 set -euo pipefail
@@ -10,8 +11,10 @@ cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh git g++ cmake make libgtest-dev libfaketime tzdata strace \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3-pefile \
     man-db groff-base dpkg-dev file lintian rpm rpmlint zip g++-aarch64-linux-gnu qemu-user \
-    libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 reuse shellcheck gnupg systemd
-for preset in release linux-arm64 linux-x86_64-static linux-arm64-static windows-x86 windows-x64 test; do
+    libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel \
+    reuse shellcheck gnupg systemd
+for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-arm-static windows-x86 \
+    windows-x64 test; do
     cmake --preset "$preset"
     cmake --build --preset "$preset" -j"$(nproc)"
 done

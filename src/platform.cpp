@@ -61,6 +61,12 @@ void WriteStandardOutput(std::string_view bytes) {
 
 #include "zone_setting.h"
 
+// A 32-bit count of seconds runs out on 2038-01-19 at 03:14:08 UTC; from then on
+// the clock could not be read. A 32-bit glibc build asks for the 64-bit one with
+// -D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64, which the build gives it.
+static_assert(sizeof(time_t) >= 8,
+              "time_t must hold 64 bits: build with -D_TIME_BITS=64 -D_FILE_OFFSET_BITS=64");
+
 void PrepareProcess() {
     // A closed pipe, or a file at the size limit, then fails the write (EPIPE,
     // EFBIG) instead of killing the process.

@@ -5,14 +5,18 @@
 # libfaketime in a time zone other than UTC, and compares standard output byte
 # for byte, standard error (always empty) and the exit status.
 # With "arm64", the command is an arm64 program, run under qemu-user.
-# With "static" or "arm64-static", it is a static program, which libfaketime
-# cannot reach: it runs on the real clock, and each report is judged against
-# the local minutes read before and after the run, in zones with odd offsets.
-# With "chroot", the static program runs in an empty root that holds nothing
-# but itself and those zones' files (as root only).
+# With "static", "arm64-static" or "arm-static CPU", it is a static program,
+# which libfaketime cannot reach, run under qemu-user (as that processor, for
+# 32-bit ARM): qemu gives its guest no vDSO, so the host's libfaketime, loaded
+# into qemu, sets the guest's clock.
+# With "real-clock" or "arm64-real-clock", the static program runs on the real
+# clock instead, and each report is judged against the local minutes read
+# before and after the run, in zones with odd offsets. With "chroot", it does so
+# in an empty root that holds nothing but itself and those zones' files (as
+# root only).
 # With "writes", each line is checked to reach standard output in one write.
 # Skipped where the program (built by PRESET) or what runs it is lacking.
-# Usage: end_to_end.sh path/to/Merovak [arm64|static|arm64-static|chroot|writes PRESET]
+# Usage: end_to_end.sh path/to/Merovak [MODE PRESET [CPU]]
 set -u
 merovak=$1 mode=${2:-} preset=${3:-release}
 # Central European time, as a rule: no zone data needed.
@@ -22,25 +26,29 @@ export TZ=CET-1CEST,M3.5.0,M10.5.0/3
 realClockZones=(Asia/Kathmandu America/St_Johns Australia/Eucla)
 
 # How the program is started: directly, by qemu-user (with the arm64 C library
-# unless it is static), or by chroot.
-runner=() static=
+# unless it is static), or by chroot; whether its clock is set (in the guest,
+# or in qemu), or is the real one.
+runner=() static='' guestLibrary=''
 needsBuild "$preset" "$merovak"
 case $mode in
-'') libfaketime fakeLibrary ;;
+'' | static | arm64-static | arm-static) libfaketime fakeLibrary ;;&
 arm64)
     runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
-    needs qemu-aarch64 qemu-user
     needsFile /usr/aarch64-linux-gnu/lib "the arm64 C library: Debian package libc6-arm64-cross"
     libfaketime guestLibrary aarch64-linux-gnu libfaketime:arm64
     ;;
-arm64-static) runner=(qemu-aarch64) static=yes && needs qemu-aarch64 qemu-user ;;
-static) static=yes ;;
+static) runner=(qemu-x86_64) ;;
+arm64-static) runner=(qemu-aarch64) ;;
+arm-static) runner=(qemu-arm -cpu "$4") ;;
+arm64-real-clock) runner=(qemu-aarch64) static=yes ;;
+real-clock) static=yes ;;
 chroot)
     static=yes
     [ "$(id -u)" -eq 0 ] || lacks+=("root, which chroot needs")
     ;;
 writes) needs strace strace ;;
 esac
+[ ${#runner[@]} -eq 0 ] || needs "${runner[0]}" qemu-user
 [ -z "$static" ] || needsFile /usr/share/zoneinfo/Asia/Kathmandu "Debian package tzdata"
 lacking
 if [ "$mode" = chroot ]; then # the program and the zones' files, each at its own path in the root
@@ -63,6 +71,10 @@ run() {
     fi
     if [ ${#runner[@]} -eq 0 ]; then
         env "${settings[@]}" LD_PRELOAD="$fakeLibrary" FAKETIME="$clock" "$merovak" "$@"
+        return
+    elif [ -z "$guestLibrary" ]; then # into qemu, and not into its guest
+        env "${settings[@]}" LD_PRELOAD="$fakeLibrary" FAKETIME="$clock" "${runner[@]}" -U LD_PRELOAD \
+            "$merovak" "$@"
         return
     fi
     # The guest gets libfaketime through qemu's own -E switches: the host's
@@ -172,6 +184,12 @@ check '1300 on the 24-hour clock' '2026-12-08 13:00:00' 5 "$(expired 13:00 13:00
 check 'winter local time' "@$(date -u -d '2026-12-08 08:30:00' +%s)" 5 "$(expired 09:30 09:30)" 0930
 check 'summer local time' "@$(date -u -d '2026-07-01 07:30:00' +%s)" 5 "$(expired 09:30 09:30)" 0930
 check 'summer a minute early' "@$(date -u -d '2026-07-01 07:29:00' +%s)" 0 "$(notExpired 09:29 09:30)" 0930
+
+# Past the ends of 32-bit counts of seconds, signed (2038) and unsigned (2106).
+check 'last second of a signed 32-bit count' @2147483647 5 "$(expired 04:14 04:14)" 0414
+check 'first second past it' @2147483648 0 "$(notExpired 04:14 04:15)" 0415
+check 'a summer day in 2100' "@$(date -u -d '2100-07-01 10:00:00' +%s)" 5 "$(expired 12:00 12:00)" 1200
+check 'past an unsigned 32-bit count' @4294967296 5 "$(expired 07:28 07:28)" 0728
 
 # Times out of range, negative ones included; the clock is never read.
 check '2400' "$morning" 10 "$(illegal 24:00)" 2400

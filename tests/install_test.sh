@@ -30,7 +30,7 @@ if [ "$mode" = install ]; then
         libfaketime fakeLibrary
     else
         needsBuild linux-arm64
-        for build in linux-x86_64-static linux-arm64-static windows-x86 windows-x64; do
+        for build in linux-x86_64-static linux-arm64-static linux-arm-static windows-x86 windows-x64; do
             needsFile "build/$build/THIRD-PARTY-NOTICES" "cmake --preset $build && cmake --build --preset $build"
         done
         for tool in dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev file:file rpmbuild:rpm lintian:lintian rpmlint:rpmlint; do
@@ -89,8 +89,8 @@ fi
 
 # Beside each self-contained program, the notices of the code it holds: the C
 # runtime's copyright and licence text, and GCC's runtime exception.
-for build in 'linux-x86_64-static musl' 'linux-arm64-static musl' 'windows-x86 mingw-w64' \
-    'windows-x64 mingw-w64'; do
+for build in 'linux-x86_64-static musl' 'linux-arm64-static musl' 'linux-arm-static musl' \
+    'windows-x86 mingw-w64' 'windows-x64 mingw-w64'; do
     read -r build upstream <<<"$build"
     expect "$build notices" cat "build/$build/THIRD-PARTY-NOTICES"
     has "$build notices: $upstream" "^Upstream-Name: $upstream\$"

@@ -64,7 +64,7 @@ $check
 has 'checking a download: the signature' '^gpg: Good signature from'
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
-    merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64}.tar.gz \
+    merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64,arm}.tar.gz \
     merovak-$version-windows-{x86,x64}.zip; do
     has "release holds $artifact" "^$artifact: OK\$"
 done
@@ -79,7 +79,7 @@ expect 'packager and home page in each of the four packages' test "$count" -eq 8
 # it and the guide for Windows at their root; the archives for any Linux hold a
 # folder with the program, the manual page, the licence, the notices, the README
 # and the guides for Linux.
-for archive in windows-x86.zip windows-x64.zip linux-x86_64.tar.gz linux-arm64.tar.gz; do
+for archive in windows-x86.zip windows-x64.zip linux-{x86_64,arm64,arm}.tar.gz; do
     expect "$archive" cmake -E tar tf "$dist/merovak-$version-$archive"
     folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.txt)
     [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE
@@ -99,7 +99,7 @@ has 'static archive: the command answers' '^Usage: Merovak'
 
 expect 'static archive: the manual' test -s "$work/home/.local/share/man/man1/Merovak.1"
 # Their programs are static, and small.
-for program in x86_64:65536 arm64:131072; do
+for program in x86_64:65536 arm64:131072 arm:98304; do
     limit=${program#*:} program=${program%:*}
     tar -xzOf "$dist/merovak-$version-linux-$program.tar.gz" --wildcards '*/Merovak' >"$work/static"
     expect "$program program" file "$work/static"
