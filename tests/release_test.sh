@@ -5,8 +5,10 @@
 # another file system where there is one), with another umask, time zone,
 # locale and clock, makes the same bytes, with the packager's name and home page
 # in its packages; the first, given a throwaway key, signs the checksums and the
-# source archive, the second, given none, says that it signs nothing; its zips hold the program, licence and README, its archives
-# for any Linux a folder with them and the manual, and a small static program.
+# source archive, the second, given none, says that it signs nothing; its zips
+# hold the program, licence and Windows guide, its archives for any Linux a
+# folder with the program, the manual, the README and the Linux guides, and a
+# small static program; the page's lines check a download and install an archive.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason;
 # where a package that the script installs is missing, the test is skipped.
