@@ -12,7 +12,8 @@
 # With "own": in a root whose zone data is the test's own, the names that are
 # also rules, plain and after a ':', each with a file of that name (another
 # zone's data, so that reading the file shows) and without one (as on a system
-# without Debian's tzdata-legacy). Needs root, or user namespaces.
+# without Debian's tzdata-legacy; a folder of that name stands there instead).
+# Needs root, or user namespaces.
 # Usage: time_zones.sh machine|own PACKAGED STATIC x86_64|arm64
 set -u
 mode=$1 packaged=$2 static=$3 processor=$4
@@ -67,14 +68,15 @@ if [ "$mode" = own ]; then
     mkdir -p "$root$zones"
     for data in with without; do
         where=" $data its file"
-        for name in "${rulesToo[@]}"; do
+        for name in "${rulesToo[@]}"; do # without a file, a folder of that name at most
             [ $data = without ] || cp "$zones/Asia/Kathmandu" "$root$zones/$name"
+            [ $data = with ] || mkdir "$root$zones/$name"
         done
         for name in "${rulesToo[@]}"; do
             same "$name" "${program[@]}"
             same ":$name" "${program[@]}"
         done
-        rm -f "$root$zones"/*
+        rm -rf "${root:?}$zones"/*
     done
 elif [ "$processor" = arm64 ]; then
     for zone in "${rulesToo[@]}" EST5EDT4; do
