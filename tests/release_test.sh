@@ -49,9 +49,18 @@ for copy in "$first" "$second"; do # the tree's files, committed or not, and its
 done
 expect 'release' env TZ=UTC LC_ALL=C.UTF-8 MEROVAK_SIGNING_KEY="$key" bash "$first/scripts/release.sh"
 has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
+# libfaketime makes shared memory for each process tree that it starts in,
+# named by the process id, and leaves it; among a release's thousands of
+# processes, a reused id could take it from a running build. One holder makes
+# it for the whole release, and it goes with the test.
+env LD_PRELOAD="$fakeLibrary" FAKETIME=+3d sleep 3600 </dev/null >/dev/null 2>&1 &
+holder=$!
+shared="/dev/shm/sem.faketime_sem_$holder /dev/shm/faketime_shm_$holder"
+trap 'kill "$holder"; rm -f $shared; gpgconf --kill all; rm -rf "$work" "$elsewhere"' EXIT
+for _ in {1..50}; do [ -e "/dev/shm/faketime_shm_$holder" ] || sleep 0.1; done
 expect 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
     TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh' - "$second" \
-    env LD_PRELOAD="$fakeLibrary" FAKETIME=+3d
+    env LD_PRELOAD="$fakeLibrary" FAKETIME=+3d FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
 has 'release elsewhere says it signs nothing' '^Not signed'
 dist=$first/dist
 expect 'the same bytes but the signatures' diff -r -x '*.asc' "$dist" "$second/dist"
