@@ -57,10 +57,14 @@ elseif(MEROVAK_STATIC)
   set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-linux-${architecture})
 endif()
 
+# The linker's map of the program says which files of other projects it holds,
+# for the release's bills of materials and the notices.
+if(NOT MSVC)
+  target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
+endif()
 # A self-contained program holds code of other projects (the C library, the
 # compiler's runtime): their notices go beside it, made from the link map.
 if(MINGW OR MEROVAK_STATIC)
-  target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
   add_custom_command(TARGET Merovak POST_BUILD
     COMMAND ${CMAKE_COMMAND} -DMAP=Merovak.map -DOUTPUT=THIRD-PARTY-NOTICES
       "-DTITLE=${CPACK_PACKAGE_FILE_NAME}: code of other projects in the program"
