@@ -3,8 +3,10 @@
 # SPDX-License-Identifier: MIT
 # Makes a release of the checked-out commit in dist/: the source archive, the
 # Debian packages and RPMs for x86-64 and arm64, the static programs for any
-# Linux on x86-64, arm64 and 32-bit ARM, the Windows zips (x86, x64), and SHA256SUMS over
-# them. The same commit gives the same bytes wherever, whenever and by whomever
+# Linux on x86-64, arm64 and 32-bit ARM, the Windows zips (x86, x64), each of
+# these with a CycloneDX bill of materials beside it, and SHA256SUMS over them
+# all. Every program is built from the source archive; uncommitted changes
+# are named, and left out. The same commit gives the same bytes wherever, whenever and by whomever
 # it is built: time stamps come from SOURCE_DATE_EPOCH (the commit's time
 # unless it is set), umask, time zone and locale are fixed, and every archive
 # lists its files in name order, owned by root.
@@ -70,11 +72,27 @@ installedSize() {
     dpkg-deb --root-owner-group -Zgzip -b "$tree" "$1" >/dev/null
 }
 
+# Every artifact is built from the source archive, unpacked in a folder of its
+# own: the archive is proven to build, and the programs hold what it holds.
+# What is not committed is not in the release, and is named.
 git archive --format=tar.gz --prefix="merovak-$version/" -o "$dist/merovak-$version.tar.gz" HEAD
+changes=$(git status --porcelain | cut -c4- | paste -sd ' ')
+if [ -n "$changes" ]; then
+    echo "release.sh: not in the release, which is commit $(git rev-parse --short HEAD) as its source archive holds it: $changes" >&2
+fi
+mkdir -p "$builds/source"
+tar -xzf "$dist/merovak-$version.tar.gz" -C "$builds/source"
+cd "$builds/source/merovak-$version"
+
+# sbom FILE: the bill of materials beside the artifact FILE that $build made.
+sbom() {
+    cmake -DBUILD="$build" -DARTIFACT="$1" -P cmake/sbom.cmake
+}
 
 # Each build in a folder of its own, from scratch. The Linux distributions'
 # packages come from CPack; the zips and the static programs' archives hold
 # what cmake --install puts in place, under the name CPack would give them.
+# Each has its bill of materials beside it.
 for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-arm-static windows-x86 \
     windows-x64; do
     build=$builds/$preset
@@ -84,7 +102,9 @@ for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-a
     release | linux-arm64)
         cpack --config "$build/CPackConfig.cmake" -B "$build/packages" >/dev/null
         for deb in "$build"/packages/*.deb; do installedSize "$deb"; done
-        mv "$build"/packages/*.deb "$build"/packages/*.rpm "$dist"
+        for package in "$build"/packages/*.deb "$build"/packages/*.rpm; do
+            mv "$package" "$dist" && sbom "$dist/${package##*/}"
+        done
         ;;
     *)
         # A program whose notices lack their licence texts is not shipped.
@@ -95,10 +115,10 @@ for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-a
         name=$(sed -n 's/^set(CPACK_PACKAGE_FILE_NAME "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
         if [[ $preset == windows-* ]]; then
             cmake --install "$build" --prefix "$build/stage" >/dev/null
-            archive "$build/stage" "$dist/$name.zip"
+            archive "$build/stage" "$dist/$name.zip" && sbom "$dist/$name.zip"
         else
             cmake --install "$build" --prefix "$build/stage/$name" --strip >/dev/null
-            archive "$build/stage/$name" "$dist/$name.tar.gz"
+            archive "$build/stage/$name" "$dist/$name.tar.gz" && sbom "$dist/$name.tar.gz"
         fi
         ;;
     esac
