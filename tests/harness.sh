@@ -3,7 +3,8 @@
 # SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
 # removed at exit), what a test needs and the skip when it lacks any, a clock
-# set by libfaketime, the commands of the documentation's pages, checks of commands and their output, the command's output
+# set by libfaketime, the commands of the documentation's pages, checks of
+# commands and their output and of what a release ships, the command's output
 # texts, and a tally of cases that ends in one line "N passed, N failed".
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -90,6 +91,32 @@ page() {
         marked && /^```/ { if (inside) exit; inside = 1; next }
         inside { print; printed = 1 }
         END { if (!printed) { print "FAIL " FILENAME " has no block marked " mark >"/dev/stderr"; exit 1 } }' "$1"
+}
+
+# The checks of what a release ships, on packages and notices where they are
+# built and where they are shipped. lints NAME PACKAGE: lintian finds nothing
+# in a .deb, rpmlint as on Debian nothing in an RPM (told that manuals are
+# gzipped and MIT is a licence; left out: the Group tag, deprecated and no
+# longer used by current distributions; rpmlint 2.4's missing manual, which it
+# reports for any command whose manual is there; the home page, which a
+# packager names).
+lints() {
+    if [[ $2 == *.deb ]]; then
+        expect "$1 lintian" lintian --pedantic -I "$2"
+        hasNot "$1 lintian says nothing" .
+        return
+    fi
+    printf '%s\n' 'CompressExtension = "gz"' 'ValidLicenses = ["MIT"]' \
+        'Filters = ["no-group-tag", "no-manual-page-for-binary", "no-url-tag"]' >"$work/rpmlint.toml"
+    rpmlint -c "$work/rpmlint.toml" "$2" 2>&1 | grep -v ': E: no-signature$' >"$work/out"
+    hasNot "$1 rpmlint: no errors or warnings but the signature" ': [EW]: '
+}
+# noticesHold NAME UPSTREAM: the notices in the last command's output hold
+# UPSTREAM's copyright and licence text, and GCC's runtime exception.
+noticesHold() {
+    has "$1: $2" "^Upstream-Name: $2\$"
+    has "$1: its licence" ' Permission is hereby granted\| Redistributions in binary form must'
+    has "$1: GCC's runtime" '^GCC RUNTIME LIBRARY EXCEPTION$'
 }
 
 finish() {

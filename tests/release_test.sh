@@ -3,12 +3,16 @@
 # SPDX-License-Identifier: MIT
 # The release script, run twice on copies of the checkout in other folders (on
 # another file system where there is one), with another umask, time zone,
-# locale and clock, makes the same bytes, with the packager's name and home page
-# in its packages; the first, given a throwaway key, signs the checksums and the
-# source archive, the second, given none, says that it signs nothing; its zips
-# hold the program, licence and Windows guide, its archives for any Linux a
-# folder with the program, the manual, the README and the Linux guides, and a
-# small static program; the page's lines check a download and install an archive.
+# locale and clock, and the second with an uncommitted change that it names,
+# makes the same bytes, with the packager's name and home page in its
+# packages; the first, given a throwaway key, signs the checksums and the
+# source archive, the second, given none, says that it signs nothing; its
+# packages pass the linters; its zips hold the program, licence, notices and
+# Windows guide, its archives for any Linux a folder with the program, the
+# manual, the notices, the README and the Linux guides, and a small static
+# program; each has a bill of materials that the CycloneDX schema and the
+# checks of sbom_check.py pass, and faults planted in one fail them; the page's
+# lines check a download and install an archive.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason;
 # where a package that the script installs is missing, the test is skipped.
@@ -29,6 +33,11 @@ if ! answer=$(bash "$source/scripts/release.sh" --missing 2>&1); then
 fi
 [ -z "$answer" ] || lacks+=("what release.sh installs (Debian packages $answer)")
 libfaketime fakeLibrary
+needs lintian lintian
+needs rpmlint rpmlint
+python3 -c 'import jsonschema' 2>/dev/null || lacks+=("Python's jsonschema (Debian package python3-jsonschema)")
+schemas=$source/build/cyclonedx
+needsFile "$schemas/bom-1.6.SNAPSHOT.schema.json" "the CycloneDX schemas, which scripts/test.sh fetches"
 lacking
 
 # Two releases of the tree as it is (the source archive is made from its
@@ -47,6 +56,8 @@ for copy in "$first" "$second"; do # the tree's files, committed or not, and its
     mkdir -p "$copy" && git -C "$source" ls-files -co --exclude-standard -z |
         tar -C "$source" --null -cf - -T - .git | tar -C "$copy" -xf -
 done
+# The second has a change that it does not commit, which no program may hold.
+sed -i 's/Usage: Merovak/Usage: Changed/' "$second/src/main.cpp"
 expect 'release' env TZ=UTC LC_ALL=C.UTF-8 MEROVAK_SIGNING_KEY="$key" bash "$first/scripts/release.sh"
 has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
 # libfaketime makes shared memory for each process tree that it starts in,
@@ -59,9 +70,10 @@ shared="/dev/shm/sem.faketime_sem_$holder /dev/shm/faketime_shm_$holder"
 trap 'kill "$holder"; rm -f $shared; gpgconf --kill all; rm -rf "$work" "$elsewhere"' EXIT
 for _ in {1..50}; do [ -e "/dev/shm/faketime_shm_$holder" ] || sleep 0.1; done
 expect 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
-    TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh' - "$second" \
+    TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh 2>&1' - "$second" \
     env LD_PRELOAD="$fakeLibrary" FAKETIME=+3d FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
 has 'release elsewhere says it signs nothing' '^Not signed'
+has 'release elsewhere names what it leaves out' '^release.sh: not in the release, .*: .*src/main.cpp'
 dist=$first/dist
 expect 'the same bytes but the signatures' diff -r -x '*.asc' "$dist" "$second/dist"
 expect 'no signatures without a key' bash -c '! compgen -G "$1/*.asc"' - "$second/dist"
@@ -78,7 +90,29 @@ for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
     merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64,arm}.tar.gz \
     merovak-$version-windows-{x86,x64}.zip; do
     has "release holds $artifact" "^$artifact: OK\$"
+    [[ $artifact == *-$version.tar.gz ]] || has "release holds $artifact.cdx.json" "^$artifact.cdx.json: OK\$"
 done
+
+# The packages as shipped pass the linters, and the bills of materials are
+# valid and true; faults planted in one are found.
+for package in "$dist"/*.deb "$dist"/*.rpm; do
+    lints "${package##*/}" "$package"
+done
+expect 'bills of materials' python3 "$source/tests/sbom_check.py" "$schemas" "$dist"/*.cdx.json
+artifact=merovak-$version-linux-x86_64.tar.gz
+mkdir "$work/planted" && cp "$dist/$artifact" "$work/planted"
+while IFS=% read -r fault edit finding; do
+    sed "$edit" "$dist/$artifact.cdx.json" >"$work/planted/$artifact.cdx.json"
+    expect "planted: $fault" bash -c '! python3 "$@"' - "$source/tests/sbom_check.py" "$schemas" \
+        "$work/planted/$artifact.cdx.json"
+    has "planted: $fault, found" "$finding"
+done <<'EOF'
+a hash of no such algorithm%s/"SHA-512"/"SHA-5l2"/%not CycloneDX 1.6
+a reference to nothing%0,/"ref" : "/s//&x/%a reference to nothing
+a version not installed%s/musl-dev@/&9:/g%is installed at
+a linked file left out%0,/libc\.a(/s//libc.b(/%the notices list
+not JSON%1s/{/[/%not JSON
+EOF
 
 # The packager's name and home page, in each package.
 expect 'packages' bash -c 'for deb in "$1"/*.deb; do dpkg-deb -f "$deb" Maintainer Homepage; done
@@ -90,7 +124,8 @@ expect 'packager and home page in each of the four packages' test "$count" -eq 8
 # it and the guide for Windows at their root; the archives for any Linux hold a
 # folder with the program, the manual page, the licence, the notices, the README
 # and the guides for Linux.
-for archive in windows-x86.zip windows-x64.zip linux-{x86_64,arm64,arm}.tar.gz; do
+for archive in windows-x86.zip:mingw-w64 windows-x64.zip:mingw-w64 linux-{x86_64,arm64,arm}.tar.gz:musl; do
+    upstream=${archive#*:} archive=${archive%:*}
     expect "$archive" cmake -E tar tf "$dist/merovak-$version-$archive"
     folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.txt)
     [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE
@@ -98,6 +133,10 @@ for archive in windows-x86.zip windows-x64.zip linux-{x86_64,arm64,arm}.tar.gz; 
     for file in "${files[@]}"; do
         has "$archive holds $folder$file" "^$folder$file\$"
     done
+    rm -rf "$work/unpacked" && mkdir "$work/unpacked"
+    expect "$archive notices" bash -c 'cd "$1" && cmake -E tar xf "$2" && find . -name THIRD-PARTY-NOTICES -exec cat {} +' - \
+        "$work/unpacked" "$dist/merovak-$version-$archive"
+    noticesHold "$archive notices" "$upstream"
 done
 mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$dist/merovak-$version-windows-x86.zip")
 cp "$work/zip/README.txt" "$work/out"
