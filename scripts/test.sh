@@ -5,14 +5,16 @@
 # each also as a static program, and 32-bit ARM as one) and Windows (x86 and
 # x64) and runs every test:
 # unit tables, the Linux commands end to end (the arm64 ones under qemu-user),
-# the Windows programs under Wine and as files, installing and the release.
+# the Windows programs under Wine and as files, installing and the release,
+# whose bills of materials are checked against the CycloneDX schemas.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh git g++ cmake make libgtest-dev libfaketime tzdata strace \
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3-pefile \
     man-db groff-base dpkg-dev file lintian rpm rpmlint zip g++-aarch64-linux-gnu qemu-user \
     libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel \
-    reuse shellcheck gnupg systemd
+    reuse shellcheck gnupg systemd python3-jsonschema
+bash scripts/cyclonedx-schemas.sh
 for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-arm-static windows-x86 \
     windows-x64 test; do
     cmake --preset "$preset"
