@@ -11,7 +11,7 @@
 # Windows guide, its archives for any Linux a folder with the program, the
 # manual, the notices, the README and the Linux guides, and a small static
 # program; each has a bill of materials that the CycloneDX schema and the
-# checks of sbom_check.py pass, and faults planted in one fail them; the page's
+# checks of check-sboms.py pass, and faults planted in one fail them; the page's
 # lines check a download and install an archive.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason;
@@ -35,9 +35,10 @@ fi
 libfaketime fakeLibrary
 needs lintian lintian
 needs rpmlint rpmlint
-python3 -c 'import jsonschema' 2>/dev/null || lacks+=("Python's jsonschema (Debian package python3-jsonschema)")
+[ -z "$(bash "$source/scripts/install-packages.sh" --missing python3-jsonschema)" ] &&
+    python3 -c 'import jsonschema' 2>/dev/null || lacks+=("Python's jsonschema (Debian package python3-jsonschema)")
 schemas=$source/build/cyclonedx
-needsFile "$schemas/bom-1.6.SNAPSHOT.schema.json" "the CycloneDX schemas, which scripts/test.sh fetches"
+needsFile "$schemas/bom-1.6.SNAPSHOT.schema.json" "the CycloneDX schemas: bash scripts/cyclonedx-schemas.sh"
 lacking
 
 # Two releases of the tree as it is (the source archive is made from its
@@ -85,6 +86,11 @@ expect 'checking a download' bash -c "cd \"\$1\" && {
 $check
 } 2>&1" - "$dist"
 has 'checking a download: the signature' '^gpg: Good signature from'
+# The bills of materials checked in a download's folder, with the README's lines.
+sboms=$(page "$source/README.md" check-sboms) || exit 1
+mkdir -p "$work/download/merovak-$version/build" && cp "$dist"/* "$work/download"
+cp -r "$schemas" "$work/download/merovak-$version/build"
+expect 'checking the bills of materials' bash -c "cd \"\$1\" && $sboms" - "$work/download"
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
     merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64,arm}.tar.gz \
@@ -98,12 +104,13 @@ done
 for package in "$dist"/*.deb "$dist"/*.rpm; do
     lints "${package##*/}" "$package"
 done
-expect 'bills of materials' python3 "$source/tests/sbom_check.py" "$schemas" "$dist"/*.cdx.json
+checker=$source/scripts/check-sboms.py
+expect 'bills of materials' python3 "$checker" --installed "$schemas" "$dist"/*.cdx.json
 artifact=merovak-$version-linux-x86_64.tar.gz
 mkdir "$work/planted" && cp "$dist/$artifact" "$work/planted"
 while IFS=% read -r fault edit finding; do
     sed "$edit" "$dist/$artifact.cdx.json" >"$work/planted/$artifact.cdx.json"
-    expect "planted: $fault" bash -c '! python3 "$@"' - "$source/tests/sbom_check.py" "$schemas" \
+    expect "planted: $fault" bash -c '! python3 "$@"' - "$checker" --installed "$schemas" \
         "$work/planted/$artifact.cdx.json"
     has "planted: $fault, found" "$finding"
 done <<'EOF'

@@ -2,12 +2,13 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 """Checks the bills of materials beside a release's artifacts: each is valid
-CycloneDX 1.6 by the schemas in SCHEMAS; every reference in it resolves; its
-hashes are the artifact's; each Debian package in it is at the version
-installed here; every file that the artifact's notices list is among those
-linked in, with as many members of each archive as the notices count. Says
+CycloneDX 1.6 by the schemas in SCHEMAS (scripts/cyclonedx-schemas.sh fetches
+them); every reference in it resolves; its hashes are the artifact's; every
+file that the artifact's notices list is among those linked in, with as many
+members of each archive as the notices count; with --installed, on the machine
+that made them, each Debian package in it is at the version installed. Says
 what is wrong with each, and exits with 1 if anything is.
-Usage: sbom_check.py SCHEMAS SBOM..."""
+Usage: check-sboms.py [--installed] SCHEMAS SBOM..."""
 import hashlib
 import json
 import re
@@ -21,7 +22,9 @@ from pathlib import Path
 warnings.simplefilter("ignore", DeprecationWarning)
 import jsonschema  # noqa: E402
 
-schemas = Path(sys.argv[1])
+arguments = sys.argv[1:]
+installed = arguments[0] == "--installed"
+schemas = Path(arguments[installed])
 store = {"http://cyclonedx.org/schema/" + f.name: json.loads(f.read_text()) for f in schemas.glob("*.json")}
 schema = json.loads((schemas / "bom-1.6.SNAPSHOT.schema.json").read_text())
 validator = jsonschema.Draft7Validator(schema, resolver=jsonschema.RefResolver.from_schema(schema, store=store),
@@ -66,13 +69,13 @@ def faults(path):
     linked = []
     for component in components:
         url = re.fullmatch(r"pkg:deb/debian/([^@?]+)@([^?]+)\?arch=([^&]+).*", component.get("purl", ""))
-        if url:
+        if url and installed:
             version = url[2].replace("%2B", "+")
-            installed = subprocess.run(["dpkg-query", "-W", "-f=${Version}", f"{url[1]}:{url[3]}"],
-                                       capture_output=True, text=True).stdout
-            if not installed == version == component.get("version"):
+            here = subprocess.run(["dpkg-query", "-W", "-f=${Version}", f"{url[1]}:{url[3]}"],
+                                  capture_output=True, text=True).stdout
+            if not here == version == component.get("version"):
                 yield f"{url[1]}:{url[3]}, named at {version} and {component.get('version')}, is installed at " \
-                    + (installed or "no version")
+                    + (here or "no version")
         linked += [p["value"] for p in component.get("properties", []) if p["name"] == "merovak:linked"]
     for file, count in re.findall(r"^  (/\S+?),? (?:\((\d+) of its members\))?", linkedFiles(artifact), re.M):
         found = sum(value == file or value.startswith(file + "(") for value in linked)
@@ -81,7 +84,7 @@ def faults(path):
 
 
 failed = False
-for path in map(Path, sys.argv[2:]):
+for path in map(Path, arguments[installed + 1:]):
     for fault in faults(path):
         print(f"{path.name}: {fault}")
         failed = True
