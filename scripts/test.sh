@@ -14,7 +14,9 @@ bash scripts/install-packages.sh git g++ cmake make libgtest-dev libfaketime tzd
     man-db groff-base dpkg-dev file lintian rpm rpmlint zip g++-aarch64-linux-gnu qemu-user \
     libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel \
     reuse shellcheck gnupg systemd python3-jsonschema
-bash scripts/cyclonedx-schemas.sh
+# Without them (no way to the npm registry), the release test says that it
+# checks the bills of materials against no schema, and is counted as skipped.
+bash scripts/cyclonedx-schemas.sh || echo "scripts/cyclonedx-schemas.sh failed: no CycloneDX schemas for the release test"
 for preset in release linux-arm64 linux-x86_64-static linux-arm64-static linux-arm-static windows-x86 \
     windows-x64 test; do
     cmake --preset "$preset"

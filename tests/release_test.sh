@@ -37,9 +37,12 @@ needs lintian lintian
 needs rpmlint rpmlint
 [ -z "$(bash "$source/scripts/install-packages.sh" --missing python3-jsonschema)" ] &&
     python3 -c 'import jsonschema' 2>/dev/null || lacks+=("Python's jsonschema (Debian package python3-jsonschema)")
-schemas=$source/build/cyclonedx
-needsFile "$schemas/bom-1.6.SNAPSHOT.schema.json" "the CycloneDX schemas: bash scripts/cyclonedx-schemas.sh"
 lacking
+# Without the schemas, the rest is checked, and the test then says that it was
+# skipped, and why.
+schemas=$source/build/cyclonedx unchecked=
+[ -e "$schemas/bom-1.6.SNAPSHOT.schema.json" ] ||
+    unchecked="the CycloneDX schemas that check the bills of materials (bash scripts/cyclonedx-schemas.sh)"
 
 # Two releases of the tree as it is (the source archive is made from its
 # commit), by one packager with a home page: the second in another folder, on
@@ -90,7 +93,7 @@ has 'checking a download: the signature' '^gpg: Good signature from'
 sboms=$(page "$source/README.md" check-sboms) || exit 1
 mkdir -p "$work/download/merovak-$version/build" && cp "$dist"/* "$work/download"
 cp -r "$schemas" "$work/download/merovak-$version/build"
-expect 'checking the bills of materials' bash -c "cd \"\$1\" && $sboms" - "$work/download"
+[ -n "$unchecked" ] || expect 'checking the bills of materials' bash -c "cd \"\$1\" && $sboms" - "$work/download"
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
     merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64,arm}.tar.gz \
@@ -105,10 +108,10 @@ for package in "$dist"/*.deb "$dist"/*.rpm; do
     lints "${package##*/}" "$package"
 done
 checker=$source/scripts/check-sboms.py
-expect 'bills of materials' python3 "$checker" --installed "$schemas" "$dist"/*.cdx.json
 artifact=merovak-$version-linux-x86_64.tar.gz
 mkdir "$work/planted" && cp "$dist/$artifact" "$work/planted"
-while IFS=% read -r fault edit finding; do
+[ -n "$unchecked" ] || expect 'bills of materials' python3 "$checker" --installed "$schemas" "$dist"/*.cdx.json
+[ -n "$unchecked" ] || while IFS=% read -r fault edit finding; do
     sed "$edit" "$dist/$artifact.cdx.json" >"$work/planted/$artifact.cdx.json"
     expect "planted: $fault" bash -c '! python3 "$@"' - "$checker" --installed "$schemas" \
         "$work/planted/$artifact.cdx.json"
@@ -164,4 +167,9 @@ for program in x86_64:65536 arm64:131072 arm:98304; do
     hasNot "$program program has no interpreter" interpreter
     expect "$program program within $limit bytes" test "$(stat -c %s "$work/static")" -le "$limit"
 done
+if [ -n "$unchecked" ] && [ "$failed" -eq 0 ]; then
+    echo "$passed passed, 0 failed"
+    echo "SKIPPED: this machine lacks $unchecked"
+    exit 77
+fi
 finish
