@@ -5,11 +5,11 @@
 # Debian packages and RPMs for x86-64 and arm64, the static programs for any
 # Linux on x86-64, arm64 and 32-bit ARM, the Windows zips (x86, x64), each of
 # these with a CycloneDX bill of materials beside it, and SHA256SUMS over them
-# all. Every program is built from the source archive; uncommitted changes
-# are named, and left out. The same commit gives the same bytes wherever, whenever and by whomever
-# it is built: time stamps come from SOURCE_DATE_EPOCH (the commit's time
-# unless it is set), umask, time zone and locale are fixed, and every archive
-# lists its files in name order, owned by root.
+# all. Every program is built from the source archive; uncommitted changes are
+# named, and left out. The same commit gives the same bytes wherever, whenever
+# and by whomever it is built: time stamps come from SOURCE_DATE_EPOCH (the
+# commit's time unless it is set), umask, time zone and locale are fixed, and
+# every archive lists its files in name order, owned by root.
 # Installs what it needs (apt-get, as root or through sudo). A packager names
 # themselves with MEROVAK_MAINTAINER="Name <address>", and a home page with
 # MEROVAK_HOMEPAGE, in the environment; a maintainer who names an OpenPGP key
