@@ -144,8 +144,8 @@ for archive in windows-x86.zip:mingw-w64 windows-x64.zip:mingw-w64 linux-{x86_64
         has "$archive holds $folder$file" "^$folder$file\$"
     done
     rm -rf "$work/unpacked" && mkdir "$work/unpacked"
-    expect "$archive notices" bash -c 'cd "$1" && cmake -E tar xf "$2" && find . -name THIRD-PARTY-NOTICES -exec cat {} +' - \
-        "$work/unpacked" "$dist/merovak-$version-$archive"
+    expect "$archive notices" bash -c 'cd "$1" && cmake -E tar xf "$2" &&
+        find . -name THIRD-PARTY-NOTICES -exec cat {} +' - "$work/unpacked" "$dist/merovak-$version-$archive"
     noticesHold "$archive notices" "$upstream"
 done
 mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$dist/merovak-$version-windows-x86.zip")
