@@ -33,5 +33,11 @@ for package in "${missing[@]}"; do
         "${sudo[@]}" dpkg --add-architecture "$architecture"
     fi
 done
-"${sudo[@]}" apt-get update -q
+# A mirror in the middle of a sync fails an index or two: try again, then go on
+# with the lists there are; the install itself fails if a package is not in them.
+for try in 1 2 3; do
+    "${sudo[@]}" apt-get update -q && break
+    [ $try -eq 3 ] && echo "install-packages.sh: apt-get update failed; installing from the lists there are" >&2
+    sleep $((try * 5))
+done
 "${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
