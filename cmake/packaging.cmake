@@ -1,94 +1,84 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Installing and packaging. On Linux: the command and its manual page; for the
-# Debian package the copyright and changelog in its documentation folder, each
-# as Debian wants it; for the RPM the licence, marked as such. CPack makes both.
-# A static program goes in one folder with its manual page, the licence, the
-# notices of other projects' code in it, the README and the guides for
-# scripting on Linux and installing; on Windows the program, the licence, the
-# notices and the guide for Windows go side by side, for a zip. Folders are made with the same modes whatever the umask, and time
-# stamps come from SOURCE_DATE_EPOCH (scripts/release.sh fixes the rest).
+# Installing and packaging. On Linux, the command and its manual page, with the
+# Debian package's copyright and changelog (component debian) or the RPM's
+# licence (component rpm). A static program's archive holds one folder with the
+# program, its manual page, the licence, the notices of other projects' code in
+# it, the README and the guides for scripting on Linux and installing; a Windows
+# zip the program, the licence, the notices and the guide for Windows, side by
+# side. The target package makes the build's packages in BUILD/packages, each
+# with its bill of materials (scripts/package.sh, scripts/release_data.py).
 include(GNUInstallDirs)
 
 set(upstreamContact "The Merovak authors <merovak@example.org>")
 set(MEROVAK_MAINTAINER "${upstreamContact}"
     CACHE STRING "Who maintains the packages, as: Name <address>")
 set(MEROVAK_HOMEPAGE "" CACHE STRING "The project's home page, named in the packages if set")
-
-set(CPACK_PACKAGE_NAME merovak)
-set(CPACK_PACKAGE_VENDOR "The Merovak authors")
-set(CPACK_PACKAGE_CONTACT "${MEROVAK_MAINTAINER}")
-set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "${PROJECT_DESCRIPTION}")
-set(CPACK_PACKAGE_DESCRIPTION
-    "Merovak TIME compares the local time of day with TIME, written as HHMM,
+set(description "Merovak TIME compares the local time of day with TIME, written as HHMM,
 and answers with its exit status: 5 when the time has been reached, 0 when
 not yet, 10 when TIME is not a time of day. It also writes a one-line report
 to standard output, so that a scheduled job or a batch script can both act
 on the answer and log it.")
-if(MEROVAK_HOMEPAGE)
-  set(CPACK_PACKAGE_HOMEPAGE_URL "${MEROVAK_HOMEPAGE}")
-  set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${MEROVAK_HOMEPAGE}")
-endif()
-set(CPACK_STRIP_FILES ON)
-set(directoryMode OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ
-    WORLD_EXECUTE)
-set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directoryMode})
-set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS ${directoryMode})
-
-if(WIN32)
-  install(TARGETS Merovak RUNTIME DESTINATION .)
-  # The guide for Windows users, as a text file with Windows line ends.
-  configure_file(docs/windows.md README.txt @ONLY NEWLINE_STYLE CRLF)
-  install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
-  # Everything at the zip's root, to unpack into a folder on the PATH.
-  set(CPACK_GENERATOR ZIP)
-  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)
-  if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-    set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x64)
-  else()
-    set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-windows-x86)
-  endif()
-elseif(MEROVAK_STATIC)
-  install(TARGETS Merovak RUNTIME DESTINATION .)
-  install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
-  install(FILES docs/linux.md docs/install.md DESTINATION docs)
-  set(CPACK_GENERATOR TGZ)
-  string(REPLACE aarch64 arm64 architecture ${CMAKE_SYSTEM_PROCESSOR})
-  set(CPACK_PACKAGE_FILE_NAME merovak-${PROJECT_VERSION}-linux-${architecture})
-endif()
+# Folders are made with the same modes whatever the umask.
+set(CMAKE_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ
+    GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
 
 # The linker's map of the program says which files of other projects it holds,
-# for the release's bills of materials and the notices.
+# for the notices and the bills of materials.
 if(NOT MSVC)
   target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
 endif()
-# A self-contained program holds code of other projects (the C library, the
-# compiler's runtime): their notices go beside it, made from the link map.
-if(MINGW OR MEROVAK_STATIC)
+
+string(REPLACE aarch64 arm64 processor ${CMAKE_SYSTEM_PROCESSOR})
+set(version ${PROJECT_VERSION})
+set(stage ${PROJECT_BINARY_DIR}/stage)
+if(WIN32 OR MEROVAK_STATIC)
+  if(WIN32)
+    set(processor x86)
+    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+      set(processor x64)
+    endif()
+    set(name merovak-${version}-windows-${processor})
+    set(artifacts ${name}.zip)
+    install(TARGETS Merovak RUNTIME DESTINATION .)
+    # The guide for Windows users, as a text file with Windows line ends.
+    configure_file(docs/windows.md README.txt @ONLY NEWLINE_STYLE CRLF)
+    install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+  else()
+    set(name merovak-${version}-linux-${processor})
+    set(artifacts ${name}.tar.gz)
+    install(TARGETS Merovak RUNTIME DESTINATION .)
+    install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
+    install(FILES docs/linux.md docs/install.md DESTINATION docs)
+  endif()
+  # A self-contained program holds code of other projects (the C library, the
+  # compiler's runtime): their notices go beside it, made from the link map.
   add_custom_command(TARGET Merovak POST_BUILD
-    COMMAND ${CMAKE_COMMAND} -DMAP=Merovak.map -DOUTPUT=THIRD-PARTY-NOTICES
-      "-DTITLE=${CPACK_PACKAGE_FILE_NAME}: code of other projects in the program"
-      -P ${PROJECT_SOURCE_DIR}/cmake/notices.cmake
+    COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py notices Merovak.map
+      "${name}: code of other projects in the program" THIRD-PARTY-NOTICES
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
   install(FILES ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES DESTINATION .)
-elseif(NOT WIN32)
+  set(stages ${stage})
+else()
   # The packages' program takes nothing from the static C++ runtime and
   # libgcc, as its link map shows: only the start files of glibc, under its
   # exception for linking them, and GCC's crtbeginS.o and crtendS.o, under the
   # GCC Runtime Library Exception. Neither asks for a notice.
+  string(REPLACE x86_64 amd64 debianProcessor ${processor})
+  set(artifacts merovak_${version}_${debianProcessor}.deb
+      merovak-${version}-1.${CMAKE_SYSTEM_PROCESSOR}.rpm)
+  # dpkg-shlibdeps looks for the program in debian/PACKAGE.
+  set(stages ${PROJECT_BINARY_DIR}/debian/merovak ${stage})
 
-  # Uninstalling takes what install_manifest.txt lists: the files, then the
-  # folders that installing made, each before its parent, so that
-  #   xargs -d '\n' rm -df <install_manifest.txt
-  # leaves the prefix as it was. A folder made by an earlier install into the
-  # same build stays listed while it exists. (An install by component, as the
-  # packages make, lists files alone.)
+  # Uninstalling takes the files that install_manifest.txt lists, then the
+  # folders that install_folders.txt lists: those that installing made, each
+  # before its parent, so that the prefix is left as it was. A folder made by
+  # an earlier install into the same build stays listed while it exists. A
+  # staged install (DESTDIR) lists no folders: the staging folder goes whole.
   set(folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1
-      ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME})
+      ${CMAKE_INSTALL_DATAROOTDIR}/doc/merovak)
   install(CODE "set(folders \"${folders}\")
-    set(manifest \"${PROJECT_BINARY_DIR}/install_manifest.txt\")")
-  # A staged install (DESTDIR) lists its files without DESTDIR, as CMake does,
-  # and no folders: the staging folder goes whole.
+    set(list \"${PROJECT_BINARY_DIR}/install_folders.txt\")")
   install(CODE [[
     set(made)
     foreach(folder IN LISTS folders)
@@ -98,8 +88,8 @@ elseif(NOT WIN32)
         cmake_path(GET path PARENT_PATH path)
       endwhile()
     endforeach()
-    if(EXISTS "${manifest}" AND "$ENV{DESTDIR}" STREQUAL "")
-      file(STRINGS "${manifest}" earlier)
+    if(EXISTS "${list}" AND "$ENV{DESTDIR}" STREQUAL "")
+      file(STRINGS "${list}" earlier)
       foreach(path IN LISTS earlier)
         if(IS_DIRECTORY "${path}")
           list(APPEND made "${path}")
@@ -109,31 +99,30 @@ elseif(NOT WIN32)
   ]])
   install(TARGETS Merovak RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR} COMPONENT program)
 
-  # The copyright file carries the licence text in Debian's indented form.
+  # The copyright file carries the licence text in Debian's indented form; the
+  # packages' descriptions are indented as each wants them.
   file(READ ${PROJECT_SOURCE_DIR}/LICENSE licenceText)
   string(REGEX REPLACE "^.*\n(Permission)" "\\1" licenceText "${licenceText}")
   string(STRIP "${licenceText}" licenceText)
   string(REPLACE "\n\n" "\n.\n" licenceText "${licenceText}")
   string(REPLACE "\n" "\n " licenceText " ${licenceText}")
+  string(REPLACE "\n" "\n " debianDescription " ${description}")
+  set(homepageTag)
+  set(debianHomepage)
+  if(MEROVAK_HOMEPAGE)
+    set(homepageTag "URL: ${MEROVAK_HOMEPAGE}")
+    set(debianHomepage "Homepage: ${MEROVAK_HOMEPAGE}")
+  endif()
   configure_file(packaging/copyright.in copyright @ONLY)
-  configure_file(packaging/changelog.in changelog @ONLY)
-
-  # The RPM's changelog holds the same entries: each Debian entry's trailer
-  # line (maintainer and date) becomes the RPM entry's heading.
-  file(READ ${PROJECT_BINARY_DIR}/changelog entries)
-  set(entry "[a-z0-9.+-]+ \\(([^)]+)\\)[^\n]*\n\n((  [^\n]*\n)+)\n")
-  set(trailer " -- ([^\n]+)  ([A-Z][a-z][a-z]), ([0-9]+) ([A-Z][a-z][a-z]) ([0-9]+) [^\n]*\n?")
-  string(REGEX REPLACE "${entry}${trailer}" "* \\5 \\7 \\6 \\8 \\4 - \\1-1\n\\2" entries
-         "${entries}")
-  string(REPLACE "\n  * " "\n- " entries "${entries}")
-  string(REPLACE "\n    " "\n  " entries "${entries}")
-  string(STRIP "${entries}" CPACK_RPM_MEROVAK_CHANGELOG)
+  configure_file(packaging/changelog.in debian/changelog @ONLY)
+  configure_file(packaging/control.in debian/control @ONLY)
+  configure_file(packaging/merovak.spec.in merovak.spec @ONLY)
 
   # gzip -9n: the best compression, and no name or time stamp in the header,
   # so that the same sources give the same package.
   find_program(GZIP gzip REQUIRED)
   set(compressed)
-  foreach(file ${PROJECT_SOURCE_DIR}/man/Merovak.1 ${PROJECT_BINARY_DIR}/changelog)
+  foreach(file ${PROJECT_SOURCE_DIR}/man/Merovak.1 ${PROJECT_BINARY_DIR}/debian/changelog)
     get_filename_component(name ${file} NAME)
     add_custom_command(OUTPUT ${name}.gz
       COMMAND ${GZIP} -9n -c ${file} > ${name}.gz
@@ -145,53 +134,36 @@ elseif(NOT WIN32)
   install(FILES ${PROJECT_BINARY_DIR}/Merovak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
           COMPONENT program)
   install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
-          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/${CPACK_PACKAGE_NAME} COMPONENT debian)
-  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/${CPACK_PACKAGE_NAME}
+          DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/merovak COMPONENT debian)
+  install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/merovak
           COMPONENT rpm EXCLUDE_FROM_ALL)
   # A folder's last place in the list is after every folder within it.
   install(CODE [[
     list(REVERSE made)
     list(REMOVE_DUPLICATES made)
     list(REVERSE made)
-    list(APPEND CMAKE_INSTALL_MANIFEST_FILES ${made})
+    list(JOIN made "\n" made)
+    file(WRITE "${list}" "${made}")
   ]])
-  # Each package takes the program and its own documents.
-  set(CPACK_PROJECT_CONFIG_FILE ${PROJECT_SOURCE_DIR}/packaging/components.cmake)
-
-  # By default, the packages whose tools the machine has: a Debian package
-  # with its dependencies read by dpkg-shlibdeps, an RPM made by rpmbuild.
-  find_program(MEROVAK_DPKG_SHLIBDEPS dpkg-shlibdeps)
-  find_program(MEROVAK_RPMBUILD rpmbuild)
-  set(CPACK_GENERATOR)
-  foreach(generator DEB:DPKG_SHLIBDEPS RPM:RPMBUILD)
-    string(REPLACE ":" ";" generator ${generator})
-    list(GET generator 1 tool)
-    if(MEROVAK_${tool})
-      list(GET generator 0 generator)
-      list(APPEND CPACK_GENERATOR ${generator})
-    endif()
-  endforeach()
-  if(NOT CPACK_GENERATOR)
-    set(CPACK_GENERATOR TGZ)
-  endif()
-  # A cross build's packages are for the processor it was built for.
-  if(CMAKE_CROSSCOMPILING AND CMAKE_SYSTEM_PROCESSOR STREQUAL aarch64)
-    set(CPACK_DEBIAN_PACKAGE_ARCHITECTURE arm64)
-    set(CPACK_RPM_PACKAGE_ARCHITECTURE aarch64)
-  endif()
-  # Without the time zone data, every zone name reads as UTC.
-  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS tzdata)
-  set(CPACK_DEBIAN_PACKAGE_SECTION utils)
-  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-  set(CPACK_RPM_USER_BINARY_SPECFILE ${PROJECT_SOURCE_DIR}/packaging/merovak.rpm.in)
-  set(CPACK_RPM_PACKAGE_LICENSE MIT)
-  set(CPACK_RPM_PACKAGE_DESCRIPTION "${CPACK_PACKAGE_DESCRIPTION}")
-  set(CPACK_RPM_FILE_NAME RPM-DEFAULT)
-  set(CPACK_RPM_USER_FILELIST "%license /usr/share/licenses/merovak/LICENSE")
-  set(CPACK_PACKAGE_RELOCATABLE OFF)
-  # Folders that the system's own packages own.
-  set(CPACK_RPM_EXCLUDE_FROM_AUTO_FILELIST_ADDITION
-      /usr/share/man /usr/share/man/man1 /usr/share/licenses)
 endif()
-include(CPack)
+
+# Each package, staged and made by package.sh, and its bill of materials, which
+# names the Debian packages linked in and so needs dpkg.
+find_program(MEROVAK_DPKG_QUERY dpkg-query)
+set(commands)
+foreach(artifact staged IN ZIP_LISTS artifacts stages)
+  set(artifact ${PROJECT_BINARY_DIR}/packages/${artifact})
+  list(APPEND commands COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package.sh ${PROJECT_BINARY_DIR}
+       ${staged} ${artifact})
+  if(MEROVAK_DPKG_QUERY)
+    list(APPEND commands COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py sbom
+         --map Merovak.map --stage ${staged} --name merovak --version ${version}
+         --summary ${PROJECT_DESCRIPTION} --supplier ${MEROVAK_MAINTAINER}
+         --vendor "The Merovak authors" --homepage=${MEROVAK_HOMEPAGE} ${artifact})
+  endif()
+endforeach()
+add_custom_target(package ${commands} WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+add_dependencies(package Merovak)
+if(TARGET compressed_documents)
+  add_dependencies(package compressed_documents)
+endif()

@@ -3,56 +3,51 @@
 # SPDX-License-Identifier: MIT
 # Runs the built command as a user runs it, with the local clock set by
 # libfaketime in a time zone other than UTC, and compares standard output byte
-# for byte, standard error (always empty) and the exit status.
-# With "arm64", the command is an arm64 program, run under qemu-user.
-# With "static", "arm64-static" or "arm-static CPU", it is a static program,
-# which libfaketime cannot reach, run under qemu-user (as that processor, for
-# 32-bit ARM): qemu gives its guest no vDSO, so the host's libfaketime, loaded
-# into qemu, sets the guest's clock.
-# With "real-clock", "arm64-real-clock" or "arm-real-clock CPU", the static
-# program runs on the real clock instead, and each report is judged against the
-# local minutes read before and after the run, in zones with odd offsets. With
-# "chroot", it does so in an empty root that holds nothing but itself and those
-# zones' files (as root only).
+# for byte, standard error (always empty) and the exit status. EMULATOR, where
+# the program is for another processor, runs it (qemu-user). libfaketime for
+# the program's processor (TRIPLET) sets its clock; a static program takes no
+# preloaded library, so the host's libfaketime, loaded into qemu-user, sets it
+# instead: qemu gives its guest no vDSO.
+# With "real-clock", a static program runs on the real clock instead, and each
+# report is judged against the local minutes read before and after the run, in
+# zones with odd offsets. With "empty-root", it does so in an empty root that
+# holds nothing but itself and those zones' files (as root only).
 # With "writes", each line is checked to reach standard output in one write.
-# Skipped where the program (built by PRESET) or what runs it is lacking.
-# Usage: end_to_end.sh path/to/Merovak [MODE PRESET [CPU]]
+# Skipped where what runs the program or sets its clock is lacking.
+# Usage: end_to_end.sh set-clock|real-clock|empty-root|writes PROGRAM TRIPLET|static [EMULATOR...]
 set -u
-merovak=$1 mode=${2:-} preset=${3:-release}
+mode=$1 merovak=$2 triplet=$3
+runner=("${@:4}")
 # Central European time, as a rule: no zone data needed.
 export TZ=CET-1CEST,M3.5.0,M10.5.0/3
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 realClockZones=(Asia/Kathmandu America/St_Johns Australia/Eucla)
 
-# How the program is started: directly, by qemu-user (with the arm64 C library
-# unless it is static), or by chroot; whether its clock is set (in the guest,
-# or in qemu), or is the real one.
-runner=() static='' guestLibrary=''
-needsBuild "$preset" "$merovak"
-case $mode in
-'' | static | arm64-static | arm-static) libfaketime fakeLibrary ;;&
-arm64)
-    runner=(qemu-aarch64 -L /usr/aarch64-linux-gnu)
-    needsFile /usr/aarch64-linux-gnu/lib "the arm64 C library: Debian package libc6-arm64-cross"
-    libfaketime guestLibrary aarch64-linux-gnu libfaketime:arm64
-    ;;
-static) runner=(qemu-x86_64) ;;
-arm64-static) runner=(qemu-aarch64) ;;
-arm-static) runner=(qemu-arm -cpu "$4") ;;
-arm64-real-clock) runner=(qemu-aarch64) static=yes ;;
-arm-real-clock) runner=(qemu-arm -cpu "$4") static=yes ;;
-real-clock) static=yes ;;
-chroot)
-    static=yes
-    [ "$(id -u)" -eq 0 ] || lacks+=("root, which chroot needs")
-    ;;
-writes) needs strace strace ;;
+# How the clock is set: libfaketime preloaded into the program (by qemu's own
+# -E switches where qemu runs it: the host's LD_PRELOAD would load it into
+# qemu instead), or, for a static program, into qemu; or the clock is the
+# real one.
+static='' guestLibrary=''
+needsFile "$merovak" "its build"
+case $mode-$triplet in
+set-clock-static) libfaketime fakeLibrary ;;
+set-clock-*) libfaketime guestLibrary "$triplet" ;;
+real-clock-* | empty-root-*) static=yes ;;
+writes-*) needs strace strace ;;
 esac
-[ ${#runner[@]} -eq 0 ] || needs "${runner[0]}" qemu-user
+if [ ${#runner[@]} -gt 0 ]; then
+    needs "${runner[0]}" qemu-user
+    for ((i = 1; i < ${#runner[@]}; i++)); do # the root of the guest's C library
+        [ "${runner[i]}" != -L ] || needsFile "${runner[i + 1]}" "the C library for $triplet (Debian package libc6 for that processor)"
+    done
+elif [ -n "$guestLibrary" ]; then
+    fakeLibrary=$guestLibrary guestLibrary=''
+fi
 [ -z "$static" ] || needsFile /usr/share/zoneinfo/Asia/Kathmandu "Debian package tzdata"
+[ "$mode" != empty-root ] || [ "$(id -u)" -eq 0 ] || lacks+=("root, which chroot needs")
 lacking
-if [ "$mode" = chroot ]; then # the program and the zones' files, each at its own path in the root
+if [ "$mode" = empty-root ]; then # the program and the zones' files, each at its own path in the root
     merovak=$(realpath "$merovak") runner=(chroot "$work/root")
     mkdir "$work/root" && cp --parents "$merovak" "${realClockZones[@]/#//usr/share/zoneinfo/}" "$work/root"
     answer=$("${runner[@]}" "$merovak" 2>&1 >/dev/null)
@@ -78,8 +73,6 @@ run() {
             "$merovak" "$@"
         return
     fi
-    # The guest gets libfaketime through qemu's own -E switches: the host's
-    # LD_PRELOAD would load it into qemu instead.
     settings+=("LD_PRELOAD=$guestLibrary" "FAKETIME=$clock")
     for setting in "${settings[@]}"; do
         switches+=(-E "$setting")

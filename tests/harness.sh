@@ -49,9 +49,6 @@ needs() { # needs COMMAND DEBIAN_PACKAGE
 needsFile() { # needsFile PATH WHAT_MAKES_IT
     [ -e "$1" ] || lacks+=("$1 ($2)")
 }
-needsBuild() { # needsBuild PRESET [PROGRAM]: the preset's program, or the one named
-    needsFile "${2:-build/$1/Merovak}" "cmake --preset $1 && cmake --build --preset $1"
-}
 lacking() {
     [ ${#lacks[@]} -eq 0 ] && return
     local lack reason=
@@ -62,18 +59,20 @@ lacking() {
     exit 77
 }
 
-# libfaketime VARIABLE [TRIPLET [DEBIAN_PACKAGE]]: sets VARIABLE to libfaketime
-# for the processor of a Debian triplet (the host's by default), where Debian
-# or another system installs it, or notes it as lacking. The clock is set
-# through LD_PRELOAD and FAKETIME alone: unlike the faketime command, that
+# libfaketime VARIABLE [TRIPLET]: sets VARIABLE to libfaketime for the
+# processor of a Debian triplet (the host's by default), where Debian or, for
+# the host, another system installs it, or notes it as lacking. The clock is
+# set through LD_PRELOAD and FAKETIME alone: unlike the faketime command, that
 # leaves no shared memory behind when a test is killed.
 libfaketime() {
-    local triplet=${2:-$(uname -m)-linux-gnu} folder
-    for folder in "/usr/lib/$triplet" /usr/lib64 /usr/lib /usr/local/lib; do
+    local triplet=${2:-$(uname -m)-linux-gnu} folders folder
+    folders=("/usr/lib/$triplet")
+    [ "$triplet" != "$(uname -m)-linux-gnu" ] || folders+=(/usr/lib64 /usr/lib /usr/local/lib)
+    for folder in "${folders[@]}"; do
         printf -v "$1" %s "$folder/faketime/libfaketime.so.1"
         [ ! -e "${!1}" ] || return 0
     done
-    lacks+=("libfaketime for $triplet (Debian package ${3:-libfaketime})")
+    lacks+=("libfaketime for $triplet (Debian package libfaketime for that processor)")
 }
 # fakeClock CLOCK COMMAND...: COMMAND with the clock set, as libfaketime's
 # FAKETIME reads CLOCK: "2026-12-08 09:30:00" stands still, "@2026-12-08

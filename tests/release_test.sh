@@ -4,15 +4,18 @@
 # The release script, run twice on copies of the checkout in other folders (on
 # another file system where there is one), with another umask, time zone,
 # locale and clock, and the second with an uncommitted change that it names,
-# makes the same bytes, with the packager's name and home page in its
-# packages; the first, given a throwaway key, signs the checksums and the
-# source archive, the second, given none, says that it signs nothing; its
-# packages pass the linters; its zips hold the program, licence, notices and
-# Windows guide, its archives for any Linux a folder with the program, the
-# manual, the notices, the README and the Linux guides, and a small static
-# program; each has a bill of materials that the CycloneDX schema and the
-# checks of check-sboms.py pass, and faults planted in one fail them; the page's
-# lines check a download and install an archive.
+# makes the same bytes; the first, given a throwaway key, signs the checksums
+# and the source archive, the second, given none, says that it signs nothing.
+# Its files are the packages of every build that packages, as CMake lists them,
+# each with its bill of materials, and the source archive. Every fact of what
+# it ships is checked here, on the files in dist/: the packages pass the
+# linters and carry the project's metadata, the packager's name and home page;
+# the zips hold the program, licence, notices and Windows guide, the archives
+# for any Linux a folder with the program, the manual, the notices, the README
+# and the Linux guides, and a small static program; the notices hold the texts
+# of the code linked in; each bill of materials passes the CycloneDX schema and
+# the checks of release_data.py, and faults planted in one fail them; the
+# pages' lines check a download and install an archive.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason;
 # where a package that the script installs is missing, the test is skipped.
@@ -94,79 +97,115 @@ sboms=$(page "$source/README.md" check-sboms) || exit 1
 mkdir -p "$work/download/merovak-$version/build" && cp "$dist"/* "$work/download"
 cp -r "$schemas" "$work/download/merovak-$version/build"
 [ -n "$unchecked" ] || expect 'checking the bills of materials' bash -c "cd \"\$1\" && $sboms" - "$work/download"
+# The files are those that the packaging builds made, each with its bill of
+# materials, and the source archive, all in SHA256SUMS.
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
-for artifact in merovak-$version.tar.gz merovak_${version}_{amd64,arm64}.deb \
-    merovak-$version-1.{x86_64,aarch64}.rpm merovak-$version-linux-{x86_64,arm64,arm}.tar.gz \
-    merovak-$version-windows-{x86,x64}.zip; do
-    has "release holds $artifact" "^$artifact: OK\$"
-    [[ $artifact == *-$version.tar.gz ]] || has "release holds $artifact.cdx.json" "^$artifact.cdx.json: OK\$"
+mapfile -t builds < <(cd "$source" && cmake --build --list-presets | sed -n 's/^  "\(.*\)-package"$/\1/p')
+made=$first/build/dist/source/merovak-$version/build
+expected=("merovak-$version.tar.gz")
+for build in "${builds[@]}"; do
+    files=("$made/$build"/packages/*.cdx.json)
+    expect "$build made packages" test -e "${files[0]}"
+    for file in "${files[@]}"; do
+        expected+=("${file##*/}" "$(basename "$file" .cdx.json)")
+    done
 done
+for artifact in "${expected[@]}"; do
+    has "release holds $artifact" "^$artifact: OK\$"
+done
+expect 'release holds nothing else' test "$(wc -l <"$dist/SHA256SUMS")" -eq ${#expected[@]}
 
 # The packages as shipped pass the linters, and the bills of materials are
 # valid and true; faults planted in one are found.
 for package in "$dist"/*.deb "$dist"/*.rpm; do
     lints "${package##*/}" "$package"
 done
-checker=$source/scripts/check-sboms.py
-artifact=merovak-$version-linux-x86_64.tar.gz
+checker=("$source/scripts/release_data.py" check --installed "$schemas")
+archives=("$dist"/*-linux-*.tar.gz)
+artifact=${archives[0]##*/}
 mkdir "$work/planted" && cp "$dist/$artifact" "$work/planted"
-[ -n "$unchecked" ] || expect 'bills of materials' python3 "$checker" --installed "$schemas" "$dist"/*.cdx.json
+[ -n "$unchecked" ] || expect 'bills of materials' python3 "${checker[@]}" "$dist"/*.cdx.json
 [ -n "$unchecked" ] || while IFS=% read -r fault edit finding; do
     sed "$edit" "$dist/$artifact.cdx.json" >"$work/planted/$artifact.cdx.json"
-    expect "planted: $fault" bash -c '! python3 "$@"' - "$checker" --installed "$schemas" \
-        "$work/planted/$artifact.cdx.json"
+    expect "planted: $fault" bash -c '! python3 "$@"' - "${checker[@]}" "$work/planted/$artifact.cdx.json"
     has "planted: $fault, found" "$finding"
 done <<'EOF'
 a hash of no such algorithm%s/"SHA-512"/"SHA-5l2"/%not CycloneDX 1.6
-a reference to nothing%0,/"ref" : "/s//&x/%a reference to nothing
+a reference to nothing%0,/"ref": "/s//&x/%a reference to nothing
 a version not installed%s/musl-dev@/&9:/g%is installed at
 a linked file left out%0,/libc\.a(/s//libc.b(/%the notices list
 not JSON%1s/{/[/%not JSON
 EOF
 
-# The packager's name and home page, in each package.
-expect 'packages' bash -c 'for deb in "$1"/*.deb; do dpkg-deb -f "$deb" Maintainer Homepage; done
-    rpm -qp --qf "Maintainer: %{PACKAGER}\nHomepage: %{URL}\n" "$1"/*.rpm' - "$dist"
-count=$(grep -cxF -e "Maintainer: $MEROVAK_MAINTAINER" -e "Homepage: $MEROVAK_HOMEPAGE" "$work/out")
-expect 'packager and home page in each of the four packages' test "$count" -eq 8
+# The packages hold the program, built for the processor their names give,
+# its manual page and copyright or licence, and name the project's metadata, the
+# packager and the home page. The processors, as dpkg, rpm and file name them:
+machines=(amd64:x86-64 arm64:'ARM aarch64' x86_64:x86-64 aarch64:'ARM aarch64')
+upstream='The Merovak authors <merovak@example.org>'
+for deb in "$dist"/*.deb; do
+    architecture=${deb##*_} architecture=${architecture%.deb}
+    expect "$architecture package" bash -c 'dpkg-deb -c "$1" && dpkg-deb -f "$1" &&
+        dpkg-deb --fsys-tarfile "$1" | tar -xOf - ./usr/share/doc/merovak/copyright &&
+        dpkg-deb --fsys-tarfile "$1" | tar -xOf - ./usr/bin/Merovak | file -' - "$deb"
+    for line in ' ./usr/bin/Merovak' ' ./usr/share/man/man1/Merovak.1.gz' \
+        ' ./usr/share/doc/merovak/copyright' ' ./usr/share/doc/merovak/changelog.gz' '^Package: merovak' \
+        "^Version: $version" "^Architecture: $architecture" '^Depends: .*libc6.*' '^Recommends: tzdata' \
+        "^Maintainer: $MEROVAK_MAINTAINER" "^Homepage: $MEROVAK_HOMEPAGE" "^Upstream-Contact: $upstream" \
+        "ELF 64-bit LSB pie executable, $(printf '%s\n' "${machines[@]}" | sed -n "s/^$architecture://p"),"; do
+        has "$architecture package: $line" "$line\$"
+    done
+done
+for rpm in "$dist"/*.rpm; do
+    architecture=${rpm%.rpm} architecture=${architecture##*.}
+    expect "$architecture RPM" rpm -qp --qf '%{LICENSE}|%{VERSION}|%{ARCH}|%{PACKAGER}|%{URL}|%{PREFIXES}
+[%{FILEFLAGS:fflags} %{FILENAMES}\n][Recommends: %{RECOMMENDNAME}\n][* %{CHANGELOGTIME:day} %{CHANGELOGNAME}\n%{CHANGELOGTEXT}\n]' "$rpm"
+    for line in "^MIT|$version|$architecture|$MEROVAK_MAINTAINER|$MEROVAK_HOMEPAGE|(none)" \
+        ' /usr/bin/Merovak' ' /usr/share/man/man1/Merovak.1.gz' '^l /usr/share/licenses/merovak/LICENSE' \
+        '^Recommends: tzdata' "^\\* Tue Dec 08 2026 $MEROVAK_MAINTAINER - $version-1" \
+        '^- First release: Merovak TIME tells a script by its exit status whether'; do
+        has "$architecture RPM: $line" "$line\$"
+    done
+    expect "$architecture RPM's program" bash -c 'rpm2cpio "$1" | (cd "$2" && cpio -id --quiet ./usr/bin/Merovak) &&
+        file "$2/usr/bin/Merovak"' - "$rpm" "$(mkdir -p "$work/$architecture" && echo "$work/$architecture")"
+    has "$architecture RPM's program: for its processor" \
+        "ELF 64-bit LSB pie executable, $(printf '%s\n' "${machines[@]}" | sed -n "s/^$architecture://p"),"
+done
 
 # The zips hold the program, the licence, the notices of other projects' code in
 # it and the guide for Windows at their root; the archives for any Linux hold a
 # folder with the program, the manual page, the licence, the notices, the README
-# and the guides for Linux.
-for archive in windows-x86.zip:mingw-w64 windows-x64.zip:mingw-w64 linux-{x86_64,arm64,arm}.tar.gz:musl; do
-    upstream=${archive#*:} archive=${archive%:*}
-    expect "$archive" cmake -E tar tf "$dist/merovak-$version-$archive"
-    folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.txt)
-    [[ $archive == *.zip ]] || folder=merovak-$version-${archive%.tar.gz}/ files=(Merovak Merovak.1 LICENSE
-        THIRD-PARTY-NOTICES README.md docs/linux.md docs/install.md)
+# and the guides for Linux, and a small static program. The notices hold the
+# copyright and licence of the C runtime built in (MinGW-w64's or musl), and
+# GCC's runtime exception.
+for archive in "$dist"/*.zip "$dist"/*-linux-*.tar.gz; do
+    name=${archive##*/}
+    expect "$name" cmake -E tar tf "$archive"
+    folder='' files=(Merovak.exe LICENSE THIRD-PARTY-NOTICES README.txt) upstream=mingw-w64
+    [[ $name == *.zip ]] || folder=${name%.tar.gz}/ files=(Merovak Merovak.1 LICENSE THIRD-PARTY-NOTICES
+        README.md docs/linux.md docs/install.md) upstream=musl
     for file in "${files[@]}"; do
-        has "$archive holds $folder$file" "^$folder$file\$"
+        has "$name holds $folder$file" "^$folder$file\$"
     done
     rm -rf "$work/unpacked" && mkdir "$work/unpacked"
-    expect "$archive notices" bash -c 'cd "$1" && cmake -E tar xf "$2" &&
-        find . -name THIRD-PARTY-NOTICES -exec cat {} +' - "$work/unpacked" "$dist/merovak-$version-$archive"
-    noticesHold "$archive notices" "$upstream"
+    expect "$name notices" bash -c 'cd "$1" && cmake -E tar xf "$2" &&
+        find . -name THIRD-PARTY-NOTICES -exec cat {} +' - "$work/unpacked" "$archive"
+    noticesHold "$name notices" "$upstream"
+    if [[ $name == *.zip ]]; then
+        cp "$work/unpacked/README.txt" "$work/out"
+        has "$name: its guide is the one for Windows" '^# Merovak on Windows'$'\r''$'
+        hasNot "$name: its guide names no apt-get" apt-get
+        continue
+    fi
+    expect "$name: its program" file "$work/unpacked/${folder}Merovak"
+    has "$name: its program is static" 'static-pie linked\|statically linked'
+    hasNot "$name: its program has no interpreter" interpreter
+    expect "$name: its program within 128 KiB" test "$(stat -c %s "$work/unpacked/${folder}Merovak")" -le 131072
 done
-mkdir "$work/zip" && (cd "$work/zip" && cmake -E tar xf "$dist/merovak-$version-windows-x86.zip")
-cp "$work/zip/README.txt" "$work/out"
-has "the zip's guide is the one for Windows" '^# Merovak on Windows'$'\r''$'
-hasNot "the zip's guide names no apt-get" apt-get
-mkdir "$work/home" && cp "$dist/merovak-$version-linux-x86_64.tar.gz" "$work/home"
 unpack=$(page "$source/docs/install.md" static-archive) || exit 1
+mkdir "$work/home" && cp "$dist/$(grep -o -m 1 'merovak-[^ ]*\.tar\.gz' <<<"$unpack")" "$work/home"
 expect 'static archive installed' env HOME="$work/home" bash -c "cd ~ && $unpack && ~/.local/bin/Merovak"
 has 'static archive: the command answers' '^Usage: Merovak'
-
 expect 'static archive: the manual' test -s "$work/home/.local/share/man/man1/Merovak.1"
-# Their programs are static, and small.
-for program in x86_64:65536 arm64:131072 arm:98304; do
-    limit=${program#*:} program=${program%:*}
-    tar -xzOf "$dist/merovak-$version-linux-$program.tar.gz" --wildcards '*/Merovak' >"$work/static"
-    expect "$program program" file "$work/static"
-    has "$program program is static" 'static-pie linked\|statically linked'
-    hasNot "$program program has no interpreter" interpreter
-    expect "$program program within $limit bytes" test "$(stat -c %s "$work/static")" -le "$limit"
-done
 if [ -n "$unchecked" ] && [ "$failed" -eq 0 ]; then
     echo "$passed passed, 0 failed"
     echo "SKIPPED: this machine lacks $unchecked"

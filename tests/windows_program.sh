@@ -5,13 +5,13 @@
 # program that imports only DLLs every Windows has (no C++ or GCC runtime DLLs),
 # with a version resource that carries the project's version and an application
 # manifest that asks for the caller's rights and names the supported Windows.
-# Skipped where the program has not been built, or pefile is lacking.
-# Usage: windows_program.sh x86|x64 path/to/Merovak.exe VERSION
+# Skipped where pefile is lacking.
+# Usage: windows_program.sh path/to/Merovak.exe POINTER_BYTES VERSION
 set -u
-architecture=$1 exe=$2 version=$3
+exe=$1 pointerBytes=$2 version=$3
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
-needsBuild "windows-$architecture" "$exe"
+needsFile "$exe" "its build"
 /usr/bin/python3 -c 'import pefile' 2>/dev/null || lacks+=("pefile (Debian package python3-pefile)")
 lacking
 
@@ -47,7 +47,7 @@ EOF
 )
 printf '%s\n' "$facts" >"$work/out"
 magic=0x20b # PE32+
-[ "$architecture" = x64 ] || magic=0x10b
+[ "$pointerBytes" = 8 ] || magic=0x10b
 # Subsystem 3 is the console; the manifest's two Ids are Windows 10 and 11, and 7.
 for fact in "magic $magic" 'subsystem 3' "fixed $version.0" "FileVersion $version" \
     "ProductVersion $version" 'ProductName Merovak' 'OriginalFilename Merovak.exe' \

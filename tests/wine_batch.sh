@@ -4,24 +4,23 @@
 # Runs a Windows program under Wine from a real cmd.exe batch file, as a user
 # on Windows calls it: each run redirected to a file, %ERRORLEVEL% recorded, and
 # IF ERRORLEVEL acting on the status. Compares the files byte for byte.
-# x64: the clock ticks from 09:30:00 local time, set by libfaketime (a frozen
-# clock stalls Wine). x86: libfaketime does not reach 32-bit Wine, so the clock
-# is the real one, and a verdict is checked against the minutes read before and
-# after the run. Skipped where the program has not been built or Wine is
-# lacking, and for x86 on a kernel that runs no 32-bit program, with the
-# loader's own answer as the reason.
-# The batch files of the guide for Windows run too, read from the page.
-# Usage: wine_batch.sh x86|x64 path/to/Merovak.exe WINE_PREFIX_FOLDER WINE_LOADER SOURCE_DIR
+# Under 64-bit Wine, the clock ticks from 09:30:00 local time, set by
+# libfaketime (a frozen clock stalls Wine). libfaketime does not reach 32-bit
+# Wine, so there the clock is the real one, and a verdict is checked against
+# the minutes read before and after the run. Skipped where Wine is lacking, and
+# on a kernel that runs no program of Wine's loader, with its own answer as the
+# reason. The batch files of the guide for Windows run too, read from the page.
+# Usage: wine_batch.sh path/to/Merovak.exe WINE_PREFIX_FOLDER SOURCE_DIR WINE_LOADER
 set -u
 shopt -s extglob
-architecture=$1 exe=$2 wine=$4 source=$5
-WINEPREFIX=$(realpath -m "$3")
+exe=$1 source=$3 wine=$4
+WINEPREFIX=$(realpath -m "$2")
 export WINEPREFIX WINEDEBUG=-all TZ=Europe/Amsterdam
 wineserver=/usr/lib/wine/wineserver
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
-needsBuild "windows-$architecture" "$exe"
-if [ "$architecture" = x86 ]; then
+needsFile "$exe" "its build"
+if [ "$(file -b "$exe" 2>/dev/null | cut -d' ' -f1)" = PE32 ]; then
     export WINEARCH=win32
     needsFile "$wine" "Debian package wine32:i386"
 else
@@ -29,16 +28,15 @@ else
     libfaketime fakeLibrary
 fi
 needsFile "$wineserver" "Debian package wine"
+needs file file
 lacking
-if [ "$architecture" = x86 ]; then
-    # The kernel refuses a program it cannot run with "Exec format error",
-    # which the shell reports as status 126. Anything else goes on, and fails
-    # or passes on the cases.
-    answer=$(export LC_ALL=C; "$wine" --version 2>&1)
-    if [ $? -eq 126 ] && [[ $answer == *'Exec format error'* ]]; then
-        echo "SKIPPED: this machine's kernel runs no 32-bit program: ${answer#*line +([0-9]): }"
-        exit 77
-    fi
+# The kernel refuses a program it cannot run with "Exec format error", which
+# the shell reports as status 126. Anything else goes on, and fails or passes
+# on the cases.
+answer=$(export LC_ALL=C; "$wine" --version 2>&1)
+if [ $? -eq 126 ] && [[ $answer == *'Exec format error'* ]]; then
+    echo "SKIPPED: this machine's kernel runs no program of $wine: ${answer#*line +([0-9]): }"
+    exit 77
 fi
 trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
 
@@ -94,7 +92,7 @@ printf '@echo off\r\n>late-job.txt echo ran\r\n' >late-job.bat
 # Prefixes are made on the real clock; the batch then starts a server of its own.
 "$wine" wineboot -i >/dev/null 2>&1
 "$wineserver" -w
-if [ "$architecture" = x86 ]; then
+if [ -z "${fakeLibrary:-}" ]; then
     before=$(date +%s)
     "$wine" cmd /c t.bat >/dev/null 2>&1
     after=$(date +%s)

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+# Makes one package of a build, ARTIFACT, from the files that cmake --install
+# puts in STAGE: a Debian package (.deb: dpkg-shlibdeps finds the C library the
+# program needs, dpkg-gencontrol writes the control file, dpkg-deb builds it),
+# an RPM (.rpm: rpmbuild, for the processor in the name), a static program's
+# archive (.tar.gz: one folder) or a Windows zip (.zip: the files at its root).
+# Where SOURCE_DATE_EPOCH is set, every file is of that time; archives list
+# their files in name order, owned by root: the same sources give the same bytes.
+# The build's target package runs it, once for each of its packages.
+# Usage: package.sh BUILD_DIR STAGE ARTIFACT
+set -euo pipefail
+build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3")
+scripts=$(dirname "$(realpath "$0")")
+
+# needs TOOL... DEBIAN_PACKAGE: stops, saying so, where a tool is missing.
+needs() {
+    local tool
+    for tool in "${@:1:$#-1}"; do
+        command -v "$tool" >/dev/null ||
+            { echo "package.sh: ${artifact##*/} needs $tool (Debian package ${!#})" >&2 && exit 1; }
+    done
+}
+# put FOLDER [OPTION...]: the build's files, installed under FOLDER.
+put() { cmake --install "$build" --prefix "$@" >/dev/null; }
+# stamp: every staged file of SOURCE_DATE_EPOCH's time, where it is set.
+stamp() { [ -z "${SOURCE_DATE_EPOCH:-}" ] || find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +; }
+
+rm -rf "$stage" "$artifact"
+mkdir -p "${artifact%/*}"
+case $artifact in
+*.deb)
+    needs dpkg-deb dpkg-shlibdeps dpkg-gencontrol dpkg-dev
+    put "$stage/usr" --strip --component program
+    put "$stage/usr" --component debian
+    mkdir "$stage/DEBIAN"
+    (cd "$stage" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
+    architecture=${artifact##*_}
+    eval "$(dpkg-architecture -a"${architecture%.deb}" -s 2>/dev/null)"
+    (cd "$build" && dpkg-shlibdeps -Tdebian/substvars "$stage/usr/bin/Merovak" &&
+        dpkg-gencontrol -P"$stage" -Tdebian/substvars -fdebian/files)
+    stamp
+    dpkg-deb --root-owner-group --build "$stage" "$artifact" >/dev/null
+    ;;
+*.rpm)
+    needs rpmbuild rpm
+    needs python3 python3
+    put "$stage/usr" --strip --component program
+    put "$stage/usr" --component rpm
+    stamp
+    mkdir -p "$build/rpmbuild"
+    { cat "$build/merovak.spec" && python3 "$scripts/release_data.py" rpm-changelog "$build/debian/changelog"; } \
+        >"$build/rpmbuild/merovak.spec"
+    architecture=${artifact%.rpm}
+    rpmbuild -bb --quiet --target "${architecture##*.}" --define "_topdir $build/rpmbuild" \
+        --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
+        --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/merovak.spec" >/dev/null
+    ;;
+*.tar.gz)
+    folder=${artifact##*/}
+    put "$stage/${folder%.tar.gz}" --strip
+    stamp
+    tar -C "$stage" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu -cf - "${folder%.tar.gz}" |
+        gzip -9n >"$artifact"
+    ;;
+*.zip)
+    needs zip zip
+    put "$stage"
+    stamp
+    (cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort | zip -q -X -@ "$artifact")
+    ;;
+esac
