@@ -5,7 +5,9 @@
 # A package named with an architecture (wine32:i386) has that architecture
 # added to dpkg first. Runs apt-get as root directly, or through sudo for
 # another user. With --missing, it installs nothing and names those that are
-# missing, on one line.
+# missing, on one line. A package that cannot be installed (a mirror in the
+# middle of a sync can leave one without what it depends on) is named, after
+# each of the others has been installed alone, and the status is 1.
 # Usage: install-packages.sh [--missing] PACKAGE...
 set -euo pipefail
 list=no
@@ -40,4 +42,12 @@ for try in 1 2 3; do
     [ $try -eq 3 ] && echo "install-packages.sh: apt-get update failed; installing from the lists there are" >&2
     sleep $((try * 5))
 done
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null
+"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null && exit 0
+failed=()
+for package in "${missing[@]}"; do
+    "${sudo[@]}" apt-get install -y -q --no-install-recommends "$package" </dev/null >/dev/null 2>&1 ||
+        failed+=("$package")
+done
+[ ${#failed[@]} -eq 0 ] && exit 0
+echo "install-packages.sh: could not install ${failed[*]}" >&2
+exit 1
