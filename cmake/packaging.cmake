@@ -41,9 +41,32 @@ if(WIN32 OR MEROVAK_STATIC)
     set(name merovak-${version}-windows-${processor})
     set(artifacts ${name}.zip)
     install(TARGETS Merovak RUNTIME DESTINATION .)
-    # The guide for Windows users, as a text file with Windows line ends.
-    configure_file(docs/windows.md README.txt @ONLY NEWLINE_STYLE CRLF)
+    # The guide for Windows users, as plain text with Windows line ends.
+    add_custom_command(OUTPUT README.txt
+      COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py text
+        ${PROJECT_SOURCE_DIR}/docs/windows.md README.txt
+      DEPENDS docs/windows.md scripts/release_data.py VERBATIM)
+    add_custom_target(guide ALL DEPENDS README.txt)
     install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
+    # With a code-signing certificate (chain) and its private key, in PEM files
+    # kept outside the tree, the program carries an Authenticode signature
+    # (SHA-256, the program's name) that its tests and its zip then hold; made at
+    # SOURCE_DATE_EPOCH's time, where it is set, the same key signs alike.
+    set(MEROVAK_AUTHENTICODE_CERT "" CACHE FILEPATH "Code-signing certificate (chain), PEM")
+    set(MEROVAK_AUTHENTICODE_KEY "" CACHE FILEPATH "Its private key, PEM")
+    if(MEROVAK_AUTHENTICODE_CERT)
+      find_program(MEROVAK_OSSLSIGNCODE osslsigncode REQUIRED)
+      set(signingTime)
+      if(DEFINED ENV{SOURCE_DATE_EPOCH})
+        set(signingTime -time $ENV{SOURCE_DATE_EPOCH})
+      endif()
+      add_custom_command(TARGET Merovak POST_BUILD
+        COMMAND ${MEROVAK_OSSLSIGNCODE} sign -certs ${MEROVAK_AUTHENTICODE_CERT}
+          -key ${MEROVAK_AUTHENTICODE_KEY} -h sha256 -n Merovak ${signingTime}
+          -in $<TARGET_FILE:Merovak> -out Merovak.signed.exe
+        COMMAND ${CMAKE_COMMAND} -E rename Merovak.signed.exe $<TARGET_FILE:Merovak>
+        WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
+    endif()
   else()
     set(name merovak-${version}-linux-${processor})
     set(artifacts ${name}.tar.gz)

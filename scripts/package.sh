@@ -6,8 +6,10 @@
 # program needs, dpkg-gencontrol writes the control file, dpkg-deb builds it),
 # an RPM (.rpm: rpmbuild, for the processor in the name), a static program's
 # archive (.tar.gz: one folder) or a Windows zip (.zip: the files at its root).
-# Where SOURCE_DATE_EPOCH is set, every file is of that time; archives list
-# their files in name order, owned by root: the same sources give the same bytes.
+# With MEROVAK_SIGNING_KEY, the fingerprint of an OpenPGP key in the GnuPG
+# keyring, the RPM is signed with it. Where SOURCE_DATE_EPOCH is set, every file
+# and signature is of that time; archives list their files in name order, owned
+# by root: the same sources (and key) give the same bytes.
 # The build's target package runs it, once for each of its packages.
 # Usage: package.sh BUILD_DIR STAGE ARTIFACT
 set -euo pipefail
@@ -41,7 +43,7 @@ case $artifact in
     (cd "$build" && dpkg-shlibdeps -Tdebian/substvars "$stage/usr/bin/Merovak" &&
         dpkg-gencontrol -P"$stage" -Tdebian/substvars -fdebian/files)
     stamp
-    dpkg-deb --root-owner-group --build "$stage" "$artifact" >/dev/null
+    dpkg-deb --root-owner-group -Zgzip --build "$stage" "$artifact" >/dev/null
     ;;
 *.rpm)
     needs rpmbuild rpm
@@ -56,6 +58,12 @@ case $artifact in
     rpmbuild -bb --quiet --target "${architecture##*.}" --define "_topdir $build/rpmbuild" \
         --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
         --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/merovak.spec" >/dev/null
+    if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
+        needs gpg gnupg
+        rpmsign --addsign --define "__gpg $(command -v gpg)" --define "_gpg_name $MEROVAK_SIGNING_KEY" \
+            ${SOURCE_DATE_EPOCH:+--define "_gpg_sign_cmd_extra_args --faked-system-time $SOURCE_DATE_EPOCH!"} \
+            "$artifact" </dev/null >/dev/null
+    fi
     ;;
 *.tar.gz)
     folder=${artifact##*/}

@@ -10,11 +10,20 @@
 # SOURCE_DATE_EPOCH (the commit's time unless it is set), umask, time zone and
 # locale are fixed, and every archive lists its files in name order, owned by
 # root.
-# Installs what it needs (apt-get, as root or through sudo). A packager names
-# themselves with MEROVAK_MAINTAINER="Name <address>", and a home page with
-# MEROVAK_HOMEPAGE, in the environment; a maintainer who names an OpenPGP key
-# of their GnuPG keyring in MEROVAK_SIGNING_KEY (its fingerprint) gets
-# SHA256SUMS.asc and merovak-VERSION.tar.gz.asc, detached armoured signatures.
+# Installs what it needs (apt-get, as root or through sudo). The settings, in
+# the environment: MEROVAK_MAINTAINER="Name <address>", the packager the
+# packages name, and MEROVAK_HOMEPAGE, a home page; MEROVAK_AUTHENTICODE_CERT
+# and MEROVAK_AUTHENTICODE_KEY, a code-signing certificate (chain) and its
+# private key in PEM files, which sign the Windows programs; MEROVAK_DOWNLOAD_URL,
+# the folder that the release's files are downloaded from, for the manifests
+# of winget (dist/winget) and Scoop (dist/merovak.json); MEROVAK_SIGNING_KEY,
+# the fingerprint of an OpenPGP key of the maintainer's GnuPG keyring, which
+# signs the RPMs, an APT repository (dist/apt) and a dnf repository (dist/rpm)
+# of the packages, whose public key it exports (dist/merovak-archive-keyring.gpg
+# and .asc), and SHA256SUMS and merovak-VERSION.tar.gz (detached, armoured
+# .asc). Each that is not set is left out, and the release says so in one line.
+# Signatures are of SOURCE_DATE_EPOCH's time, so an Ed25519 or RSA key signs
+# alike every time: the key must be older than that.
 # With --missing, it makes nothing and names the packages it would install.
 # Usage: release.sh [--missing]
 set -euo pipefail
@@ -25,8 +34,9 @@ if [ ! -e .git ] || { command -v git >/dev/null && [ -n "$(git rev-parse --show-
     echo "release.sh makes a release of a git checkout; $PWD is not the top of one" >&2
     exit 1
 fi
-packages=(git gnupg python3 g++ cmake make dpkg-dev file rpm zip g++-aarch64-linux-gnu libc6:arm64 musl-dev
-    musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+packages=(git gnupg python3 python3-yaml osslsigncode apt-utils createrepo-c xz-utils g++ cmake make dpkg-dev
+    file rpm zip g++-aarch64-linux-gnu libc6:arm64 musl-dev musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel
+    g++-mingw-w64-i686 g++-mingw-w64-x86-64)
 if [ "${1:-}" = --missing ]; then
     exec bash scripts/install-packages.sh --missing "${packages[@]}"
 fi
@@ -38,9 +48,28 @@ unset LANG LANGUAGE
 umask 022
 
 settings=()
-for name in MEROVAK_MAINTAINER MEROVAK_HOMEPAGE; do
-    [ -z "${!name:-}" ] || settings+=("-D$name=${!name}")
+for name in MEROVAK_MAINTAINER MEROVAK_HOMEPAGE MEROVAK_AUTHENTICODE_CERT MEROVAK_AUTHENTICODE_KEY; do
+    value=${!name:-}
+    [[ $name != *_AUTHENTICODE_* || -z $value ]] || value=$(realpath "$value")
+    [ -z "$value" ] || settings+=("-D$name=$value")
 done
+if [ -z "${MEROVAK_AUTHENTICODE_CERT:-}" ] || [ -z "${MEROVAK_AUTHENTICODE_KEY:-}" ]; then
+    [ -z "${MEROVAK_AUTHENTICODE_CERT:-}${MEROVAK_AUTHENTICODE_KEY:-}" ] ||
+        { echo "release.sh: MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY go together" >&2 && exit 1; }
+    echo "Windows programs not signed: MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY name no certificate"
+fi
+key=${MEROVAK_SIGNING_KEY:-}
+if [ -n "$key" ]; then
+    made=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' | sort -n | tail -n 1)
+    if [ "$made" -gt "$SOURCE_DATE_EPOCH" ]; then
+        echo "release.sh: $key is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH"): its signatures cannot be of that time" >&2
+        exit 1
+    fi
+fi
+# sign OPTION OUTPUT FILE: an armoured OpenPGP signature by the key, of the release's time.
+sign() {
+    gpg --batch --yes --faked-system-time "$SOURCE_DATE_EPOCH!" --local-user "$key" --armor "$1" --output "$2" "$3"
+}
 version=$(sed -n 's/^project(Merovak VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 dist=$PWD/dist
 builds=$PWD/build/dist
@@ -72,16 +101,51 @@ for preset in $(cmake --build --list-presets | sed -n 's/^  "\(.*\)-package"$/\1
     cp "build/$preset"/packages/* "$dist"
 done
 
+# The manifests of winget and Scoop, for the zips as they are downloaded.
+if [ -n "${MEROVAK_DOWNLOAD_URL:-}" ]; then
+    python3 scripts/release_data.py manifests "$MEROVAK_DOWNLOAD_URL" "$dist"
+else
+    echo "No manifests for winget and Scoop: MEROVAK_DOWNLOAD_URL names no download folder"
+fi
+
+# The repositories, signed: APT's (suite stable, component main), of the
+# Debian packages, made by apt-ftparchive, and dnf's, of the RPMs, made by
+# createrepo_c; and the key that checks them.
+if [ -n "$key" ]; then
+    apt=$dist/apt
+    mkdir -p "$apt/pool/main/m/merovak" "$dist/rpm"
+    cp "$dist"/*.deb "$apt/pool/main/m/merovak"
+    cp "$dist"/*.rpm "$dist/rpm"
+    architectures=$(for deb in "$dist"/*.deb; do dpkg-deb -f "$deb" Architecture; done | sort -u | paste -sd ' ')
+    for architecture in $architectures; do
+        packages=$apt/dists/stable/main/binary-$architecture/Packages
+        mkdir -p "${packages%/*}"
+        (cd "$apt" && apt-ftparchive --arch "$architecture" packages pool) >"$packages"
+        gzip -9nk "$packages" && xz -T1 -k "$packages"
+    done
+    fields=(Origin=Merovak Label=Merovak Suite=stable Codename=stable Components=main
+        "Architectures=$architectures" "Date=$(date -u -R -d "@$SOURCE_DATE_EPOCH")")
+    apt-ftparchive "${fields[@]/#/-oAPT::FTPArchive::Release::}" release "$apt/dists/stable" >"$dist/Release"
+    mv "$dist/Release" "$apt/dists/stable/Release"
+    sign --clearsign "$apt/dists/stable/InRelease" "$apt/dists/stable/Release"
+    sign --detach-sign "$apt/dists/stable/Release.gpg" "$apt/dists/stable/Release"
+    find "$dist/rpm" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
+    createrepo_c --no-database --revision "$SOURCE_DATE_EPOCH" --set-timestamp-to-revision "$dist/rpm" >/dev/null
+    sign --detach-sign "$dist/rpm/repodata/repomd.xml.asc" "$dist/rpm/repodata/repomd.xml"
+    gpg --export "$key" >"$dist/merovak-archive-keyring.gpg"
+    gpg --armor --export "$key" >"$dist/merovak-archive-keyring.asc"
+else
+    echo "No apt or dnf repository: MEROVAK_SIGNING_KEY names no key"
+fi
+
 cd "$dist"
-sha256sum -- * >SHA256SUMS
+find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >SHA256SUMS
 cat SHA256SUMS
 
-# Signatures come last, over files that are final. A signature holds the time
-# it was made: it is the one file that two releases of a commit do not share.
-if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
+# Signatures come last, over files that are final.
+if [ -n "$key" ]; then
     for file in SHA256SUMS "merovak-$version.tar.gz"; do
-        gpg --batch --yes --local-user "$MEROVAK_SIGNING_KEY" --armor --detach-sign \
-            --output "$file.asc" "$file"
+        sign --detach-sign "$file.asc" "$file"
     done
     echo "Signed SHA256SUMS and merovak-$version.tar.gz with $MEROVAK_SIGNING_KEY"
 else

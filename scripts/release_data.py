@@ -12,6 +12,9 @@
                              checks bills of materials against the CycloneDX schemas
                              in SCHEMAS and against the files beside them
   rpm-changelog CHANGELOG    the entries of a Debian changelog, as an RPM's
+  text MARKDOWN OUTPUT       a guide as plain text with Windows line ends
+  manifests URL DIST         the manifests of winget and Scoop for the Windows zips
+                             in DIST, to be downloaded from the folder URL
 
 The same inputs give the same bytes: keys and lists are sorted, the time is
 SOURCE_DATE_EPOCH's, and the serial number comes from the artifact's hash."""
@@ -292,6 +295,85 @@ def rpmChangelog(args):
                        for version, changes, maintainer, date in entries))
 
 
+def text(args):
+    """A guide in Markdown as plain text for Notepad: no comments, headings
+    underlined, code blocks indented, no inline markup, lines ending CR LF."""
+    lines, code = [], False
+    for line in Path(args.markdown).read_text().splitlines():
+        heading = re.fullmatch(r"(#+) (.*)", line)
+        if line.startswith("```"):
+            code = not code
+        elif code:
+            lines.append(f"    {line}".rstrip())
+        elif re.fullmatch(r"<!--.*-->", line):
+            continue
+        elif heading:
+            lines += [heading[2], ("=" if len(heading[1]) == 1 else "-") * len(heading[2])]
+        else:
+            line = re.sub(r"\[([^]]+)\]\(([^)]+)\)", lambda link: link[1] + (
+                f" ({link[2]})" if link[2].startswith("http") else ""), line)
+            lines.append(line.replace("`", ""))
+    Path(args.output).write_bytes(("\r\n".join(lines).strip() + "\r\n").encode())
+
+
+# The processors of the Windows zips, as winget and Scoop name them.
+SCOOP_ARCHITECTURES = {"x86": "32bit", "x64": "64bit", "arm64": "arm64"}
+WINGET_VERSION = "1.12.0"
+
+
+def manifests(args):
+    """winget's multi-file manifests in DIST/winget and Scoop's DIST/merovak.json,
+    for the Windows zips in DIST as their bills of materials describe them."""
+    import yaml
+    dist = Path(args.dist)
+    zips = {}
+    for bom in sorted(dist.glob("*-windows-*.zip.cdx.json")):
+        root = json.loads(bom.read_text())["metadata"]
+        zips[re.search(r"-windows-([a-z0-9]+)\.zip$", root["component"]["bom-ref"])[1]] = root
+    if not zips:
+        fail(f"no Windows zip with its bill of materials in {dist}")
+    metadata = next(iter(zips.values()))
+    root = metadata["component"]
+    version, homepage = root["version"], root["supplier"].get("url", [None])[0]
+    url = lambda name: args.url + ("" if args.url.endswith("/") else "/") + name
+    sha256 = lambda root: next(h["content"] for h in root["hashes"] if h["alg"] == "SHA-256")
+    identity = {"PackageIdentifier": "Merovak.Merovak", "PackageVersion": version}
+    installers = [{"Architecture": architecture, "InstallerType": "zip", "NestedInstallerType": "portable",
+                   "NestedInstallerFiles": [{"RelativeFilePath": "Merovak.exe", "PortableCommandAlias": "Merovak"}],
+                   "InstallerUrl": url(meta["component"]["bom-ref"]), "InstallerSha256": sha256(meta["component"]).upper()}
+                  for architecture, meta in zips.items()]
+    locale = {"PackageLocale": "en-US", "Publisher": root["manufacturer"]["name"], "PackageName": "Merovak",
+              **({"PackageUrl": homepage} if homepage else {}), "License": "MIT",
+              "ShortDescription": root["description"], "Moniker": "merovak"}
+    files = {"": {"DefaultLocale": "en-US", "ManifestType": "version"},
+             ".installer": {"Installers": installers, "ReleaseDate": metadata["timestamp"][:10],
+                            "ManifestType": "installer"},
+             ".locale.en-US": {**locale, "ManifestType": "defaultLocale"}}
+    (dist / "winget").mkdir(exist_ok=True)
+    for suffix, manifest in files.items():
+        kind = manifest["ManifestType"]
+        text = f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.{WINGET_VERSION}.schema.json\n\n"
+        text += yaml.safe_dump({**identity, **manifest, "ManifestVersion": WINGET_VERSION}, sort_keys=False)
+        (dist / "winget" / f"Merovak.Merovak{suffix}.yaml").write_text(text)
+    # A bucket finds a newer version by the name of its x64 zip on the home page
+    # (or else in the download folder), and takes its files from where this
+    # version's are, with the version in the URL replaced, and their SHA-256
+    # from the SHA256SUMS beside them.
+    newest = max(zips, key=lambda architecture: architecture == "x64")
+    scoop = {"version": version, "description": root["description"], "homepage": homepage or args.url,
+             "license": "MIT",
+             "architecture": {SCOOP_ARCHITECTURES[architecture]: {"url": url(meta["component"]["bom-ref"]),
+                                                                   "hash": sha256(meta["component"])}
+                              for architecture, meta in zips.items()},
+             "bin": "Merovak.exe",
+             "checkver": {"url": homepage or args.url,
+                          "regex": re.escape(zips[newest]["component"]["bom-ref"]).replace(re.escape(version), "([\\d.]+)")},
+             "autoupdate": {"architecture": {SCOOP_ARCHITECTURES[architecture]: {
+                 "url": url(meta["component"]["bom-ref"]).replace(version, "$version")}
+                 for architecture, meta in zips.items()}, "hash": {"url": "$baseurl/SHA256SUMS"}}}
+    (dist / "merovak.json").write_text(json.dumps(scoop, indent=4) + "\n")
+
+
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     commands = parser.add_subparsers(dest="command", required=True)
@@ -315,6 +397,14 @@ def main():
     command = commands.add_parser("rpm-changelog", help="a Debian changelog's entries, as an RPM's")
     command.add_argument("changelog")
     command.set_defaults(run=rpmChangelog)
+    command = commands.add_parser("text", help="a guide as plain text, lines ending CR LF")
+    command.add_argument("markdown")
+    command.add_argument("output")
+    command.set_defaults(run=text)
+    command = commands.add_parser("manifests", help="the manifests of winget and Scoop for the Windows zips")
+    command.add_argument("url", help="the folder that the zips are downloaded from")
+    command.add_argument("dist", help="the folder of the zips and their bills of materials")
+    command.set_defaults(run=manifests)
     args = parser.parse_args()
     args.run(args)
 

@@ -74,6 +74,9 @@ cd "$work" || exit 1
     printf 'CALL :branch 093 branch-not-yet.txt\r\n'
     printf 'CALL :branch 2400 branch-illegal.txt\r\n'
     printf 'CALL guide.bat >guide.txt\r\nCALL check.bat\r\n'
+    # The guide's batch files where there is no Merovak.exe: status 9009.
+    printf 'cd missing\r\nCALL guide.bat >guide.txt 2>&1\r\n>status.txt echo %%ERRORLEVEL%%\r\n'
+    printf 'CALL check.bat\r\n>check-status.txt echo %%ERRORLEVEL%%\r\ncd ..\r\n'
     printf 'GOTO :EOF\r\n'
     # ERRORLEVEL n means "at least n", so the highest status is tested first.
     printf ':branch\r\nMerovak.exe %%1 >NUL\r\n'
@@ -88,6 +91,7 @@ check=$(page "$source/docs/windows.md" task-batch) || exit 1
 printf '%s\n' "$guide" | sed 's/$/\r/' >guide.bat
 printf '%s\n' "$check" | sed 's/$/\r/' >check.bat
 printf '@echo off\r\n>late-job.txt echo ran\r\n' >late-job.bat
+mkdir missing && cp guide.bat check.bat late-job.bat missing/
 
 # Prefixes are made on the real clock; the batch then starts a server of its own.
 "$wine" wineboot -i >/dev/null 2>&1
@@ -128,6 +132,14 @@ if passed check.log; then
 else
     expect 'check.bat called no late-job.bat' test ! -e late-job.txt
 fi
+# Without the program, the batch files say so and fail; they take it for no answer.
+expect 'without Merovak.exe, the guide says so' grep -q 'Merovak did not answer: status 9009' missing/guide.txt
+expect "without Merovak.exe, the guide's batch file fails" grep -qx '1'$'\r' missing/status.txt
+cp missing/guide.txt "$work/out"
+hasNot 'without Merovak.exe, not "Not a time of day"' 'Not a time of day'
+expect 'without Merovak.exe, check.bat logs the status' grep -q 'answered with status 9009' missing/check.log
+expect 'without Merovak.exe, check.bat fails' grep -qx '1'$'\r' missing/check-status.txt
+expect 'without Merovak.exe, check.bat calls no late-job.bat' test ! -e missing/late-job.txt
 for branch in expired not-yet illegal; do
     taken=$(tr -d '\r\n' <"branch-$branch.txt" 2>/dev/null)
     if [ "$taken" = "${branch/-/ }" ]; then
