@@ -14,6 +14,8 @@ set(upstreamContact "The Merovak authors <merovak@example.org>")
 set(MEROVAK_MAINTAINER "${upstreamContact}"
     CACHE STRING "Who maintains the packages, as: Name <address>")
 set(MEROVAK_HOMEPAGE "" CACHE STRING "The project's home page, named in the packages if set")
+set(MEROVAK_AUTHENTICODE_CERT "" CACHE FILEPATH "Windows programs' code-signing certificate (chain), PEM")
+set(MEROVAK_AUTHENTICODE_KEY "" CACHE FILEPATH "Its private key, PEM")
 set(description "Merovak TIME compares the local time of day with TIME, written as HHMM,
 and answers with its exit status: 5 when the time has been reached, 0 when
 not yet, 10 when TIME is not a time of day. It also writes a one-line report
@@ -46,14 +48,12 @@ if(WIN32 OR MEROVAK_STATIC)
       COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py text
         ${PROJECT_SOURCE_DIR}/docs/windows.md README.txt
       DEPENDS docs/windows.md scripts/release_data.py VERBATIM)
-    add_custom_target(guide ALL DEPENDS README.txt)
+    add_custom_target(documents ALL DEPENDS README.txt)
     install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
     # With a code-signing certificate (chain) and its private key, in PEM files
     # kept outside the tree, the program carries an Authenticode signature
     # (SHA-256, the program's name) that its tests and its zip then hold; made at
     # SOURCE_DATE_EPOCH's time, where it is set, the same key signs alike.
-    set(MEROVAK_AUTHENTICODE_CERT "" CACHE FILEPATH "Code-signing certificate (chain), PEM")
-    set(MEROVAK_AUTHENTICODE_KEY "" CACHE FILEPATH "Its private key, PEM")
     if(MEROVAK_AUTHENTICODE_CERT)
       find_program(MEROVAK_OSSLSIGNCODE osslsigncode REQUIRED)
       set(signingTime)
@@ -152,7 +152,7 @@ else()
       DEPENDS ${file} VERBATIM)
     list(APPEND compressed ${PROJECT_BINARY_DIR}/${name}.gz)
   endforeach()
-  add_custom_target(compressed_documents ALL DEPENDS ${compressed})
+  add_custom_target(documents ALL DEPENDS ${compressed})
 
   install(FILES ${PROJECT_BINARY_DIR}/Merovak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
           COMPONENT program)
@@ -187,6 +187,6 @@ foreach(artifact staged IN ZIP_LISTS artifacts stages)
 endforeach()
 add_custom_target(package ${commands} WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
 add_dependencies(package Merovak)
-if(TARGET compressed_documents)
-  add_dependencies(package compressed_documents)
+if(TARGET documents)
+  add_dependencies(package documents)
 endif()
