@@ -60,9 +60,10 @@ case $artifact in
         --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/merovak.spec" >/dev/null
     if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
         needs gpg gnupg
+        # (Without a terminal, rpmsign warns that it has none.)
         rpmsign --addsign --define "__gpg $(command -v gpg)" --define "_gpg_name $MEROVAK_SIGNING_KEY" \
             ${SOURCE_DATE_EPOCH:+--define "_gpg_sign_cmd_extra_args --faked-system-time $SOURCE_DATE_EPOCH!"} \
-            "$artifact" </dev/null >/dev/null
+            "$artifact" </dev/null 2>&1 >/dev/null | { grep -v 'GPG_TTY\|faked system time' >&2 || true; }
     fi
     ;;
 *.tar.gz)

@@ -66,9 +66,11 @@ if [ -n "$key" ]; then
         exit 1
     fi
 fi
-# sign OPTION OUTPUT FILE: an armoured OpenPGP signature by the key, of the release's time.
+# sign OPTION OUTPUT FILE: an armoured OpenPGP signature by the key, of the
+# release's time (of which gpg warns every time).
 sign() {
-    gpg --batch --yes --faked-system-time "$SOURCE_DATE_EPOCH!" --local-user "$key" --armor "$1" --output "$2" "$3"
+    { gpg --batch --yes --faked-system-time "$SOURCE_DATE_EPOCH!" --local-user "$key" --armor "$1" \
+        --output "$2" "$3" 2>&1 >&3 | { grep -v 'faked system time' >&2 || true; }; } 3>&1
 }
 version=$(sed -n 's/^project(Merovak VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 dist=$PWD/dist

@@ -15,6 +15,9 @@
   text MARKDOWN OUTPUT       a guide as plain text with Windows line ends
   manifests URL DIST         the manifests of winget and Scoop for the Windows zips
                              in DIST, to be downloaded from the folder URL
+  check-manifests SCHEMAS DIST
+                             checks them against the schemas of winget (SCHEMAS/
+                             winget-1.12.0) and Scoop (SCHEMAS/scoop) and the zips
 
 The same inputs give the same bytes: keys and lists are sorted, the time is
 SOURCE_DATE_EPOCH's, and the serial number comes from the artifact's hash."""
@@ -353,7 +356,7 @@ def manifests(args):
     for suffix, manifest in files.items():
         kind = manifest["ManifestType"]
         text = f"# yaml-language-server: $schema=https://aka.ms/winget-manifest.{kind}.{WINGET_VERSION}.schema.json\n\n"
-        text += yaml.safe_dump({**identity, **manifest, "ManifestVersion": WINGET_VERSION}, sort_keys=False)
+        text += yaml.safe_dump({**identity, **manifest, "ManifestVersion": WINGET_VERSION}, sort_keys=False, width=1000)
         (dist / "winget" / f"Merovak.Merovak{suffix}.yaml").write_text(text)
     # A bucket finds a newer version by the name of its x64 zip on the home page
     # (or else in the download folder), and takes its files from where this
@@ -367,11 +370,59 @@ def manifests(args):
                               for architecture, meta in zips.items()},
              "bin": "Merovak.exe",
              "checkver": {"url": homepage or args.url,
-                          "regex": re.escape(zips[newest]["component"]["bom-ref"]).replace(re.escape(version), "([\\d.]+)")},
+                          "regex": zips[newest]["component"]["bom-ref"].replace(version, "([\\d.]+)", 1)
+                          .replace(".zip", "\\.zip")},
              "autoupdate": {"architecture": {SCOOP_ARCHITECTURES[architecture]: {
                  "url": url(meta["component"]["bom-ref"]).replace(version, "$version")}
                  for architecture, meta in zips.items()}, "hash": {"url": "$baseurl/SHA256SUMS"}}}
     (dist / "merovak.json").write_text(json.dumps(scoop, indent=4) + "\n")
+
+
+def manifestFaults(schemas, dist):
+    """What is wrong with the manifests in DIST: each valid by its schema, and
+    naming each Windows zip beside it, by its SHA-256, with the program at its root."""
+    import jsonschema
+    import yaml
+    zips = {path.name: path for path in dist.glob("*-windows-*.zip")}
+    named = []  # (manifest, URL, SHA-256, the files it points into)
+
+    def validate(name, manifest, schema):
+        schema = json.loads(schema.read_text())
+        for error in jsonschema.Draft7Validator(schema, format_checker=jsonschema.FormatChecker()).iter_errors(manifest):
+            yield f"{name}: {error.message}, at /{'/'.join(map(str, error.absolute_path))}"
+
+    winget = sorted((dist / "winget").glob("*.yaml"))
+    for path in winget:
+        manifest = yaml.safe_load(path.read_text())
+        kind = manifest.get("ManifestType")
+        yield from validate(path.name, manifest, Path(schemas) / f"winget-{WINGET_VERSION}/manifest.{kind}.{WINGET_VERSION}.json")
+        named += [(path.name, installer["InstallerUrl"], installer["InstallerSha256"].lower(),
+                   [file["RelativeFilePath"] for file in installer["NestedInstallerFiles"]])
+                  for installer in manifest.get("Installers", [])]
+    scoop = json.loads((dist / "merovak.json").read_text())
+    yield from validate("merovak.json", scoop, Path(schemas) / "scoop/schema.json")
+    named += [("merovak.json", entry["url"], entry["hash"], [scoop["bin"]]) for entry in scoop["architecture"].values()]
+    for manifest, link, sha256, inside in named:
+        name = link.rsplit("/", 1)[-1]
+        if name not in zips:
+            yield f"{manifest}: {link} names no zip beside it"
+            continue
+        if hashlib.sha256(zips[name].read_bytes()).hexdigest() != sha256:
+            yield f"{manifest}: {sha256} is not the SHA-256 of {name}"
+        with zipfile.ZipFile(zips[name]) as z:
+            yield from (f"{manifest}: {file} is not at the root of {name}" for file in inside if file not in z.namelist())
+    for name in zips:
+        sources = sorted(manifest for manifest, link, *_ in named if link.endswith("/" + name))
+        if sources != ["Merovak.Merovak.installer.yaml", "merovak.json"]:
+            yield f"{name} is named by {sources or 'no manifest'}, not by winget's installer and Scoop's manifest"
+    if len(winget) != 3:
+        yield f"winget: {len(winget)} manifests, not the version, installer and default locale"
+
+
+def checkManifests(args):
+    faults = list(manifestFaults(args.schemas, Path(args.dist)))
+    print(*faults, sep="\n") if faults else None
+    sys.exit(bool(faults))
 
 
 def main():
@@ -405,6 +456,10 @@ def main():
     command.add_argument("url", help="the folder that the zips are downloaded from")
     command.add_argument("dist", help="the folder of the zips and their bills of materials")
     command.set_defaults(run=manifests)
+    command = commands.add_parser("check-manifests", help="check the manifests of winget and Scoop")
+    command.add_argument("schemas", help="the folder of their schemas: winget-1.12.0/ and scoop/")
+    command.add_argument("dist")
+    command.set_defaults(run=checkManifests)
     args = parser.parse_args()
     args.run(args)
 

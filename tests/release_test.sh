@@ -36,8 +36,11 @@ if ! answer=$(bash "$source/scripts/release.sh" --missing 2>&1); then
 fi
 [ -z "$answer" ] || lacks+=("what release.sh installs (Debian packages $answer)")
 libfaketime fakeLibrary
-needs lintian lintian
-needs rpmlint rpmlint
+for tool in lintian:lintian rpmlint:rpmlint openssl:openssl osslsigncode:osslsigncode curl:curl dnf:dnf gpgv:gpgv; do
+    needs "${tool%:*}" "${tool#*:}"
+done
+command -v dnf >/dev/null && ! dnf --disableplugin=local download --help >/dev/null 2>&1 &&
+    lacks+=("dnf's download command (Debian package dnf-plugins-core)")
 [ -z "$(bash "$source/scripts/install-packages.sh" --missing python3-jsonschema)" ] &&
     python3 -c 'import jsonschema' 2>/dev/null || lacks+=("Python's jsonschema (Debian package python3-jsonschema)")
 lacking
@@ -47,26 +50,39 @@ schemas=$source/build/cyclonedx unchecked=
 [ -e "$schemas/bom-1.6.SNAPSHOT.schema.json" ] ||
     unchecked="the CycloneDX schemas that check the bills of materials (bash scripts/cyclonedx-schemas.sh)"
 
-# Two releases of the tree as it is (the source archive is made from its
-# commit), by one packager with a home page: the second in another folder, on
-# another file system where there is one, with another umask, time zone, locale
-# and clock. They must be the same, byte for byte, but for the signatures.
+# The releases of the tree as it is (the source archive is made from its
+# commit), by one packager with a home page, with a throwaway OpenPGP key (made
+# before the commit, whose time its signatures take), a throwaway code-signing
+# certificate and a download folder: the first; the second in another folder,
+# on another file system where there is one, with another umask, time zone,
+# locale and clock, and a change that it does not commit, the same byte for
+# byte; a third without the settings, which says what it leaves out and makes
+# the rest alike; and the next version's, with the key alone, published into
+# the first's repositories.
 export MEROVAK_MAINTAINER='A Packager <packager@example.net>' MEROVAK_HOMEPAGE=https://example.net/merovak
 elsewhere=$(mktemp -d -p /dev/shm 2>/dev/null || mktemp -d)
 export GNUPGHOME=$work/gnupg
 trap 'gpgconf --kill all; rm -rf "$work" "$elsewhere"' EXIT
 mkdir -m 700 "$GNUPGHOME"
-expect 'signing key' gpg --batch --passphrase '' --quick-gen-key 'Merovak test <test@example.org>' ed25519 sign never
+expect 'signing key' gpg --batch --faked-system-time 20200101T000000 --passphrase '' \
+    --quick-gen-key 'Merovak test <test@example.org>' ed25519 sign never
 key=$(gpg --list-keys --with-colons | awk -F: '$1 == "fpr" { print $10; exit }')
-first=$work/merovak second=$elsewhere/a/deeper/folder/merovak
-for copy in "$first" "$second"; do # the tree's files, committed or not, and its history
+expect 'code-signing certificate' openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/code.key" \
+    -out "$work/code.pem" -days 36500 -subj '/CN=Merovak test' -addext extendedKeyUsage=codeSigning
+settings=(MEROVAK_SIGNING_KEY="$key" MEROVAK_AUTHENTICODE_CERT="$work/code.pem"
+    MEROVAK_AUTHENTICODE_KEY="$work/code.key" MEROVAK_DOWNLOAD_URL="https://example.net/merovak/$version/")
+first=$work/merovak second=$elsewhere/a/deeper/folder/merovak third=$work/third next=$work/next
+for copy in "$first" "$second" "$third" "$next"; do # the tree's files, committed or not, and its history
     mkdir -p "$copy" && git -C "$source" ls-files -co --exclude-standard -z |
         tar -C "$source" --null -cf - -T - .git | tar -C "$copy" -xf -
 done
 # The second has a change that it does not commit, which no program may hold.
 sed -i 's/Usage: Merovak/Usage: Changed/' "$second/src/main.cpp"
-expect 'release' env TZ=UTC LC_ALL=C.UTF-8 MEROVAK_SIGNING_KEY="$key" bash "$first/scripts/release.sh"
-has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
+nextVersion=${version%.*}.$((${version##*.} + 1))
+sed -i "s/^project(Merovak VERSION $version\$/project(Merovak VERSION $nextVersion/" "$next/CMakeLists.txt"
+expect 'the next version committed' git -C "$next" -c user.name=Test -c user.email=test@example.org \
+    commit -q -a -m "Version $nextVersion"
+
 # libfaketime makes shared memory for each process tree that it starts in,
 # named by the process id, and leaves it; among a release's thousands of
 # processes, a reused id could take it from a running build. One holder makes
@@ -76,14 +92,42 @@ holder=$!
 shared="/dev/shm/sem.faketime_sem_$holder /dev/shm/faketime_shm_$holder"
 trap 'kill "$holder"; rm -f $shared; gpgconf --kill all; rm -rf "$work" "$elsewhere"' EXIT
 for _ in {1..50}; do [ -e "/dev/shm/faketime_shm_$holder" ] || sleep 0.1; done
-expect 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
+# Two releases at a time, each in the background: start NAME COMMAND...;
+# released NAME waits for it, passes where it succeeded, and keeps its output.
+declare -A releases
+start() {
+    (cd "$work" && "${@:2}" >"$work/$1.log" 2>&1) &
+    releases[$1]=$!
+}
+released() {
+    wait "${releases[$1]}"
+    local status=$?
+    cp "$work/$1.log" "$work/out"
+    if [ $status -eq 0 ]; then report "$1" ok; else report "$1" fail "$(tail -n 5 "$work/out")"; fi
+}
+start release env TZ=UTC LC_ALL=C.UTF-8 "${settings[@]}" bash "$first/scripts/release.sh"
+start 'release without settings' bash "$third/scripts/release.sh"
+released release
+has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
+released 'release without settings'
+for line in '^Windows programs not signed: ' '^No manifests for winget and Scoop: ' \
+    '^No apt or dnf repository: ' '^Not signed: '; do
+    has "release without settings: $line" "$line"
+done
+start 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
     TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh 2>&1' - "$second" \
-    env LD_PRELOAD="$fakeLibrary" FAKETIME=+3d FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
-has 'release elsewhere says it signs nothing' '^Not signed'
+    env "${settings[@]}" LD_PRELOAD="$fakeLibrary" FAKETIME=+3d \
+    FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
+start 'next release' env MEROVAK_SIGNING_KEY="$key" bash "$next/scripts/release.sh"
+released 'release elsewhere'
 has 'release elsewhere names what it leaves out' '^release.sh: not in the release, .*: .*src/main.cpp'
+released 'next release'
 dist=$first/dist
-expect 'the same bytes but the signatures' diff -r -x '*.asc' "$dist" "$second/dist"
-expect 'no signatures without a key' bash -c '! compgen -G "$1/*.asc"' - "$second/dist"
+expect 'the same bytes elsewhere' diff -r "$dist" "$second/dist"
+expect 'the same bytes without the settings, but for the signed' bash -c 'cd "$1" && find . -type f \
+    ! -name "*windows*" ! -name "*.rpm*" ! -name "SHA256SUMS*" -exec cmp {} "$2/{}" \;' - "$third/dist" "$dist"
+expect 'without the settings, nothing signed or published' bash -c '! compgen -G "$1/*.asc" &&
+    ! compgen -G "$1/merovak.json" && ! compgen -G "$1/apt" && ! compgen -G "$1/winget"' - "$third/dist"
 expect 'merovak-$version.tar.gz.asc verifies' gpg --verify "$dist/merovak-$version.tar.gz.asc" \
     "$dist/merovak-$version.tar.gz"
 # A download checked, and a static archive installed, with the page's lines.
@@ -109,12 +153,16 @@ for build in "${builds[@]}"; do
         expected+=("${file##*/}" "$(basename "$file" .cdx.json)")
     done
 done
+expected+=(merovak.json merovak-archive-keyring.gpg merovak-archive-keyring.asc)
 expect 'checksums' bash -c 'cd "$1" && sha256sum -c SHA256SUMS' - "$dist"
 for artifact in "${expected[@]}"; do
     has "release holds $artifact" "^$artifact: OK\$"
 done
-expect 'release holds nothing else' test "$(wc -l <"$dist/SHA256SUMS")" -eq ${#expected[@]}
-
+expect 'release holds nothing else at its top' test "$(grep -c '^[^/]*: OK$' "$work/out")" -eq ${#expected[@]}
+for folder in apt/dists/stable/ apt/pool/main/m/merovak/ rpm/ winget/; do # the channels' folders
+    sed -i "\|^$folder|d" "$work/out"
+done
+hasNot 'release holds nothing else below its top' /
 # The packages as shipped pass the linters, and the bills of materials are
 # valid and true; faults planted in one are found.
 for package in "$dist"/*.deb "$dist"/*.rpm; do
@@ -207,6 +255,18 @@ mkdir "$work/home" && cp "$dist/$(grep -o -m 1 'merovak-[^ ]*\.tar\.gz' <<<"$unp
 expect 'static archive installed' env HOME="$work/home" bash -c "cd ~ && $unpack && ~/.local/bin/Merovak"
 has 'static archive: the command answers' '^Usage: Merovak'
 expect 'static archive: the manual' test -s "$work/home/.local/share/man/man1/Merovak.1"
+# The signed Windows programs pass their builds' tests, as the release built
+# them; the release reaches users through winget and Scoop, apt and dnf.
+for build in "${builds[@]}"; do
+    expect "$build: the Windows tests of the release's programs" ctest --test-dir "$made/$build" -L windows \
+        --no-tests=ignore --output-on-failure
+done
+# shellcheck source=channels.sh
+. "$(dirname "$0")/channels.sh"
+windowsChannels "$dist" "$work/code.pem" "$(realpath -m "$source/../shared/schemas")"
+aptChannel "$dist" "$next/dist" "$nextVersion"
+dnfChannel "$dist" "$next/dist" "$third/dist/merovak-$version-1.$(uname -m).rpm"
+
 if [ -n "$unchecked" ] && [ "$failed" -eq 0 ]; then
     echo "$passed passed, 0 failed"
     echo "SKIPPED: this machine lacks $unchecked"
