@@ -116,8 +116,8 @@ dnfChannel() {
     has 'dnf: the first release found' "^merovak\.$(uname -m) *$version-1 "
     served "$served" "$next"
     expect 'dnf: the next release downloaded' dnfIn --refresh download --destdir "$work/dnf-download" merovak
-    expect 'dnf: the next release is the one published' cmp "$work/dnf-download/"*.rpm \
-        "$next/merovak-$nextVersion-1.$(uname -m).rpm"
+    rpm=merovak-$nextVersion-1.$(uname -m).rpm
+    expect 'dnf: the next release is the one published' cmp "$work/dnf-download/$rpm" "$next/$rpm"
     expect 'gpgv: the repository signed' gpgv --keyring "$first/merovak-archive-keyring.gpg" \
         "$first/rpm/repodata/repomd.xml.asc" "$first/rpm/repodata/repomd.xml"
 

@@ -241,8 +241,10 @@ for archive in "$dist"/*.zip "$dist"/*-linux-*.tar.gz; do
     noticesHold "$name notices" "$upstream"
     if [[ $name == *.zip ]]; then
         cp "$work/unpacked/README.txt" "$work/out"
-        has "$name: its guide is the one for Windows" '^# Merovak on Windows'$'\r''$'
+        has "$name: its guide is the one for Windows" '^Merovak on Windows'$'\r''$'
         hasNot "$name: its guide names no apt-get" apt-get
+        hasNot "$name: its guide is plain text" '<!--\|^#\|```'
+        hasNot "$name: its guide's lines end CR LF" $'[^\r]$'
         continue
     fi
     expect "$name: its program" file "$work/unpacked/${folder}Merovak"
