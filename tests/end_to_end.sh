@@ -189,6 +189,13 @@ check 'winter local time' "@$(date -u -d '2026-12-08 08:30:00' +%s)" 5 "$(expire
 check 'summer local time' "@$(date -u -d '2026-07-01 07:30:00' +%s)" 5 "$(expired 09:30 09:30)" 0930
 check 'summer a minute early' "@$(date -u -d '2026-07-01 07:29:00' +%s)" 0 "$(notExpired 09:29 09:30)" 0930
 
+# When New York's clocks go back, on the first Sunday of November, the hour
+# from 01:00 comes twice: passed, then not yet again.
+newYork=EST5EDT,M3.2.0,M11.1.0
+TZ=$newYork check 'the repeated hour' "@$(date -u -d '2026-11-01 05:59:00' +%s)" 5 "$(expired 01:59 01:45)" 0145
+TZ=$newYork check 'the repeated hour again' "@$(date -u -d '2026-11-01 06:00:00' +%s)" 0 \
+    "$(notExpired 01:00 01:45)" 0145
+
 # Past the ends of 32-bit counts of seconds, signed (2038) and unsigned (2106).
 check 'last second of a signed 32-bit count' @2147483647 5 "$(expired 04:14 04:14)" 0414
 check 'first second past it' @2147483648 0 "$(notExpired 04:14 04:15)" 0415
