@@ -120,10 +120,10 @@ if [ -n "$key" ]; then
     cp "$dist"/*.rpm "$dist/rpm"
     architectures=$(for deb in "$dist"/*.deb; do dpkg-deb -f "$deb" Architecture; done | sort -u | paste -sd ' ')
     for architecture in $architectures; do
-        packages=$apt/dists/stable/main/binary-$architecture/Packages
-        mkdir -p "${packages%/*}"
-        (cd "$apt" && apt-ftparchive --arch "$architecture" packages pool) >"$packages"
-        gzip -9nk "$packages" && xz -T1 -k "$packages"
+        index=$apt/dists/stable/main/binary-$architecture/Packages
+        mkdir -p "${index%/*}"
+        (cd "$apt" && apt-ftparchive --arch "$architecture" packages pool) >"$index"
+        gzip -9nk "$index" && xz -T1 -k "$index"
     done
     fields=(Origin=Merovak Label=Merovak Suite=stable Codename=stable Components=main
         "Architectures=$architectures" "Date=$(date -u -R -d "@$SOURCE_DATE_EPOCH")")
@@ -141,7 +141,8 @@ else
 fi
 
 cd "$dist"
-find . -type f ! -name SHA256SUMS -printf '%P\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >SHA256SUMS
+find . -type f -printf '%P\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >"$builds/SHA256SUMS"
+mv "$builds/SHA256SUMS" .
 cat SHA256SUMS
 
 # Signatures come last, over files that are final.

@@ -2,7 +2,9 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # The channels that a release reaches its users through, tried as a user
-# would; read by release_test.sh, which has made the releases.
+# would; read by release_test.sh, which has made the releases, and whose
+# $work, $source and $version these use.
+# shellcheck disable=SC2154
 
 # windowsChannels DIST CERTIFICATE SCHEMAS: the manifests of winget and Scoop
 # are valid by their schemas and name the zips beside them, by their SHA-256,
@@ -58,7 +60,7 @@ aptChannel() {
             grep -v -E '^(Depends|Breaks|Recommends|Suggests|Replaces|Conffiles):|^ ' >"$root/var/lib/dpkg/status"
         touch "$root/var/lib/dpkg/available"
     }
-    apt-get() {
+    apt-get() { # shellcheck disable=SC2317 # run by the page's lines
         command apt-get -q -y -o Dir="$root" -o Dir::State::status="$root/var/lib/dpkg/status" \
             -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)" -o Dpkg::Use-Pty=0 \
             -o DPkg::Options::=--root="$root" -o DPkg::Options::=--admindir="$root/var/lib/dpkg" \
@@ -106,7 +108,7 @@ dnfChannel() {
     rm -rf "$root" && mkdir -p "$root/etc/yum.repos.d"
     printf '[main]\ngpgcheck=1\nrepo_gpgcheck=1\nreposdir=%s\ncachedir=%s\n' "$root/etc/yum.repos.d" \
         "$work/dnf-cache" >"$work/dnf.conf"
-    dnfIn() {
+    dnfIn() { # shellcheck disable=SC2317 # run by expect
         dnf -q -y -c "$work/dnf.conf" --installroot="$root/installed" --releasever=1 --disableplugin=local "$@"
     }
     served "$served" "$first"

@@ -27,7 +27,7 @@ answers() {
     if [ "$(cat "$work/out")" = "$3" ]; then report "$1 says" ok; else report "$1 says" fail "$(cat "$work/out")"; fi
 }
 # withoutProgram SCRIPT: SCRIPT, calling a program that is not there.
-withoutProgram() { sed 's/Merovak 0930/no-such-Merovak 0930/' <<<"$1"; }
+withoutProgram() { printf '%s\n' "${1//Merovak 0930/no-such-Merovak 0930}"; }
 idiom=$(page "$source/README.md" shell-idiom) || exit 1
 answers 'shell idiom at 09:29' '2026-12-08 09:29:00' 'not yet' "$idiom"
 answers 'shell idiom at 09:30' '2026-12-08 09:30:00' 'past half past nine' "$idiom"
