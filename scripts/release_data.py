@@ -421,7 +421,8 @@ def manifestFaults(schemas, dist):
 
 def checkManifests(args):
     faults = list(manifestFaults(args.schemas, Path(args.dist)))
-    print(*faults, sep="\n") if faults else None
+    for fault in faults:
+        print(fault)
     sys.exit(bool(faults))
 
 
