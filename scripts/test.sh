@@ -16,7 +16,7 @@ bash scripts/install-packages.sh git g++ cmake make libgtest-dev libfaketime tzd
     g++-mingw-w64-i686 g++-mingw-w64-x86-64 wine64 wine32:i386 python3 python3-pefile \
     man-db groff-base dpkg-dev file lintian rpm rpmlint zip g++-aarch64-linux-gnu qemu-user \
     libc6:arm64 libfaketime:arm64 musl-dev musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel \
-    reuse shellcheck gnupg systemd python3-jsonschema python3-yaml lld clang openssl osslsigncode curl \
+    reuse shellcheck gnupg gpgv systemd python3-jsonschema python3-yaml lld clang openssl osslsigncode curl \
     apt-utils createrepo-c dnf dnf-plugins-core ||
     echo "test.sh: going on; a test that needs what is missing says SKIPPED and why"
 # The sanitizers' runtime of the clang installed (Debian 12's is 14, 13's is 19).

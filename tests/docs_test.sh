@@ -62,7 +62,7 @@ rm -f late-job.runs && mkdir state
 statuses=
 for clock in "${clocks[@]}"; do
     fakeClock "$clock" env TZ="$zone" STATE_DIRECTORY="$work/state" PATH="$work/bin:$PATH" sh -c "$command"
-    statuses+=$?
+    statuses+="$?"
 done
 expect 'systemd service succeeds at every check' test "$statuses" = 000000
 expect 'systemd service starts the job once a day' test "$(wc -l <late-job.runs)" -eq 2
