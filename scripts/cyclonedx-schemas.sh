@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Puts the CycloneDX project's JSON schemas, which check-sboms.py checks the
+# Puts the CycloneDX project's JSON schemas, which release_data.py checks the
 # bills of materials against, in build/cyclonedx: from its JavaScript library
 # on the npm registry, at a pinned version whose SHA-512 the registry states.
 # Installs what fetching and checking need where it is missing (apt-get, as
