@@ -35,17 +35,26 @@ for package in "${missing[@]}"; do
         "${sudo[@]}" dpkg --add-architecture "$architecture"
     fi
 done
-# A mirror in the middle of a sync fails an index or two: try again, then go on
-# with the lists there are; the install itself fails if a package is not in them.
+# A mirror in the middle of a sync fails an index or two: try again. apt then
+# drops the whole suite of a failed index, those of other architectures with it,
+# so the foreign architectures whose indexes fail are left out of the next tries. Then
+# go on with the lists there are; the install fails if a package is not in them.
+options=()
 for try in 1 2 3; do
-    "${sudo[@]}" apt-get update -q && break
+    { errors=$("${sudo[@]}" apt-get update -q "${options[@]}" 2>&1 >&3); } 3>&1 && break
+    echo "$errors" >&2
     [ $try -eq 3 ] && echo "install-packages.sh: apt-get update failed; installing from the lists there are" >&2
+    options=(-o "APT::Architectures::=$(dpkg --print-architecture)")
+    for architecture in $(dpkg --print-foreign-architectures); do
+        [[ $errors == *"/binary-$architecture/"* ]] || options+=(-o "APT::Architectures::=$architecture")
+    done
     sleep $((try * 5))
 done
-"${sudo[@]}" apt-get install -y -q --no-install-recommends "${missing[@]}" </dev/null && exit 0
+install=("${sudo[@]}" apt-get install -y -q --no-install-recommends "${options[@]}")
+"${install[@]}" "${missing[@]}" </dev/null && exit 0
 failed=()
 for package in "${missing[@]}"; do
-    "${sudo[@]}" apt-get install -y -q --no-install-recommends "$package" </dev/null >/dev/null 2>&1 ||
+    "${install[@]}" "$package" </dev/null >/dev/null 2>&1 ||
         failed+=("$package")
 done
 [ ${#failed[@]} -eq 0 ] && exit 0
