@@ -6,8 +6,9 @@
 # program, its manual page, the licence, the notices of other projects' code in
 # it, the README and the guides for scripting on Linux and installing; a Windows
 # zip the program, the licence, the notices and the guide for Windows, side by
-# side. The target package makes the build's packages in BUILD/packages, each
-# with its bill of materials (scripts/package.sh, scripts/release_data.py).
+# side. The target package makes the packages that the table of builds names
+# for the build's preset in BUILD/packages, each with its bill of materials
+# (scripts/package.sh, scripts/release-data).
 include(GNUInstallDirs)
 
 set(upstreamContact "The Merovak authors <merovak@example.org>")
@@ -16,6 +17,8 @@ set(MEROVAK_MAINTAINER "${upstreamContact}"
 set(MEROVAK_HOMEPAGE "" CACHE STRING "The project's home page, named in the packages if set")
 set(MEROVAK_AUTHENTICODE_CERT "" CACHE FILEPATH "Windows programs' code-signing certificate (chain), PEM")
 set(MEROVAK_AUTHENTICODE_KEY "" CACHE FILEPATH "Its private key, PEM")
+set(MEROVAK_PRESET "" CACHE STRING "The configure preset of this build, whose entry in CMakePresets.json names its packages")
+set(releaseData ${PROJECT_SOURCE_DIR}/scripts/release-data)
 set(description "Merovak TIME compares the local time of day with TIME, written as HHMM,
 and answers with its exit status: 5 when the time has been reached, 0 when
 not yet, 10 when TIME is not a time of day. It also writes a one-line report
@@ -31,23 +34,16 @@ if(NOT MSVC)
   target_link_options(Merovak PRIVATE -Wl,-Map=${PROJECT_BINARY_DIR}/Merovak.map)
 endif()
 
-string(REPLACE aarch64 arm64 processor ${CMAKE_SYSTEM_PROCESSOR})
 set(version ${PROJECT_VERSION})
 set(stage ${PROJECT_BINARY_DIR}/stage)
+file(GLOB releaseDataFiles ${PROJECT_SOURCE_DIR}/scripts/release_data/*.py)
 if(WIN32 OR MEROVAK_STATIC)
   if(WIN32)
-    set(processor x86)
-    if(CMAKE_SIZEOF_VOID_P EQUAL 8)
-      set(processor x64)
-    endif()
-    set(name merovak-${version}-windows-${processor})
-    set(artifacts ${name}.zip)
     install(TARGETS Merovak RUNTIME DESTINATION .)
     # The guide for Windows users, as plain text with Windows line ends.
     add_custom_command(OUTPUT README.txt
-      COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py text
-        ${PROJECT_SOURCE_DIR}/docs/windows.md README.txt
-      DEPENDS docs/windows.md scripts/release_data.py VERBATIM)
+      COMMAND ${releaseData} text ${PROJECT_SOURCE_DIR}/docs/windows.md README.txt
+      DEPENDS docs/windows.md ${releaseDataFiles} VERBATIM)
     add_custom_target(documents ALL DEPENDS README.txt)
     install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
     # With a code-signing certificate (chain) and its private key, in PEM files
@@ -68,8 +64,6 @@ if(WIN32 OR MEROVAK_STATIC)
         WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
     endif()
   else()
-    set(name merovak-${version}-linux-${processor})
-    set(artifacts ${name}.tar.gz)
     install(TARGETS Merovak RUNTIME DESTINATION .)
     install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
     install(FILES docs/linux.md docs/install.md DESTINATION docs)
@@ -77,21 +71,16 @@ if(WIN32 OR MEROVAK_STATIC)
   # A self-contained program holds code of other projects (the C library, the
   # compiler's runtime): their notices go beside it, made from the link map.
   add_custom_command(TARGET Merovak POST_BUILD
-    COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py notices Merovak.map
-      "${name}: code of other projects in the program" THIRD-PARTY-NOTICES
+    COMMAND ${releaseData} notices Merovak.map
+      "Merovak ${version} for ${CMAKE_SYSTEM_NAME} on ${CMAKE_SYSTEM_PROCESSOR}: code of other projects in the program"
+      THIRD-PARTY-NOTICES
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
   install(FILES ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES DESTINATION .)
-  set(stages ${stage})
 else()
   # The packages' program takes nothing from the static C++ runtime and
   # libgcc, as its link map shows: only the start files of glibc, under its
   # exception for linking them, and GCC's crtbeginS.o and crtendS.o, under the
   # GCC Runtime Library Exception. Neither asks for a notice.
-  string(REPLACE x86_64 amd64 debianProcessor ${processor})
-  set(artifacts merovak_${version}_${debianProcessor}.deb
-      merovak-${version}-1.${CMAKE_SYSTEM_PROCESSOR}.rpm)
-  # dpkg-shlibdeps looks for the program in debian/PACKAGE.
-  set(stages ${PROJECT_BINARY_DIR}/debian/merovak ${stage})
 
   # Uninstalling takes the files that install_manifest.txt lists, then the
   # folders that install_folders.txt lists: those that installing made, each
@@ -170,16 +159,41 @@ else()
   ]])
 endif()
 
-# Each package, staged and made by package.sh, and its bill of materials, which
-# names the Debian packages linked in and so needs dpkg.
+# The packages of the build's preset, as the table of builds names them, with
+# their processor's names: a build configured without a preset, or whose
+# compiler builds for another processor than the preset's, has no target package.
+set(artifacts)
+if(MEROVAK_PRESET)
+  execute_process(COMMAND ${releaseData} presets cmake ${MEROVAK_PRESET} ${version} ${CMAKE_SYSTEM_PROCESSOR}
+    OUTPUT_VARIABLE artifacts ERROR_VARIABLE problem RESULT_VARIABLE status)
+  if(NOT status EQUAL 0)
+    message(STATUS "No target package: ${releaseData}: ${status} ${problem}")
+    set(artifacts)
+  endif()
+endif()
+if(NOT artifacts)
+  return()
+endif()
+# Each package, staged and made by package.sh (a Debian package from
+# debian/merovak, where dpkg-shlibdeps looks for its program), and its bill of
+# materials, which names the Debian packages linked in and so needs dpkg.
 find_program(MEROVAK_DPKG_QUERY dpkg-query)
 set(commands)
-foreach(artifact staged IN ZIP_LISTS artifacts stages)
-  set(artifact ${PROJECT_BINARY_DIR}/packages/${artifact})
+string(JSON last LENGTH "${artifacts}")
+math(EXPR last "${last} - 1")
+foreach(index RANGE ${last})
+  foreach(field file format processor)
+    string(JSON ${field} GET "${artifacts}" ${index} ${field})
+  endforeach()
+  set(staged ${stage})
+  if(format STREQUAL deb)
+    set(staged ${PROJECT_BINARY_DIR}/debian/merovak)
+  endif()
+  set(artifact ${PROJECT_BINARY_DIR}/packages/${file})
   list(APPEND commands COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package.sh ${PROJECT_BINARY_DIR}
-       ${staged} ${artifact})
+       ${staged} ${artifact} ${processor})
   if(MEROVAK_DPKG_QUERY)
-    list(APPEND commands COMMAND python3 ${PROJECT_SOURCE_DIR}/scripts/release_data.py sbom
+    list(APPEND commands COMMAND ${releaseData} sbom
          --map Merovak.map --stage ${staged} --name merovak --version ${version}
          --summary ${PROJECT_DESCRIPTION} --supplier ${MEROVAK_MAINTAINER}
          --vendor "The Merovak authors" --homepage=${MEROVAK_HOMEPAGE} ${artifact})

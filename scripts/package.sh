@@ -2,18 +2,19 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Makes one package of a build, ARTIFACT, from the files that cmake --install
-# puts in STAGE: a Debian package (.deb: dpkg-shlibdeps finds the C library the
-# program needs, dpkg-gencontrol writes the control file, dpkg-deb builds it),
-# an RPM (.rpm: rpmbuild, for the processor in the name), a static program's
-# archive (.tar.gz: one folder) or a Windows zip (.zip: the files at its root).
+# puts in STAGE, for PROCESSOR as the package's format names it: a Debian
+# package (.deb: dpkg-shlibdeps finds the C library the program needs,
+# dpkg-gencontrol writes the control file, dpkg-deb builds it), an RPM (.rpm:
+# rpmbuild), a static program's archive (.tar.gz: one folder) or a Windows zip
+# (.zip: the files at its root).
 # With MEROVAK_SIGNING_KEY, the fingerprint of an OpenPGP key in the GnuPG
 # keyring, the RPM is signed with it. Where SOURCE_DATE_EPOCH is set, every file
 # and signature is of that time; archives list their files in name order, owned
 # by root: the same sources (and key) give the same bytes.
 # The build's target package runs it, once for each of its packages.
-# Usage: package.sh BUILD_DIR STAGE ARTIFACT
+# Usage: package.sh BUILD_DIR STAGE ARTIFACT PROCESSOR
 set -euo pipefail
-build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3")
+build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3") processor=$4
 scripts=$(dirname "$(realpath "$0")")
 
 # needs TOOL... DEBIAN_PACKAGE: stops, saying so, where a tool is missing.
@@ -38,8 +39,11 @@ case $artifact in
     put "$stage/usr" --component debian
     mkdir "$stage/DEBIAN"
     (cd "$stage" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
-    architecture=${artifact##*_}
-    eval "$(dpkg-architecture -a"${architecture%.deb}" -s 2>/dev/null)"
+    # The processor's variables for dpkg-shlibdeps (dpkg-architecture warns
+    # that the C compiler is not this processor's: it is not asked for one).
+    variables=$(dpkg-architecture -a"$processor" -s 2>"$build/dpkg-architecture.log") ||
+        { cat "$build/dpkg-architecture.log" >&2 && exit 1; }
+    eval "$variables"
     (cd "$build" && dpkg-shlibdeps -Tdebian/substvars "$stage/usr/bin/Merovak" &&
         dpkg-gencontrol -P"$stage" -Tdebian/substvars -fdebian/files)
     stamp
@@ -47,15 +51,13 @@ case $artifact in
     ;;
 *.rpm)
     needs rpmbuild rpm
-    needs python3 python3
     put "$stage/usr" --strip --component program
     put "$stage/usr" --component rpm
     stamp
     mkdir -p "$build/rpmbuild"
-    { cat "$build/merovak.spec" && python3 "$scripts/release_data.py" rpm-changelog "$build/debian/changelog"; } \
+    { cat "$build/merovak.spec" && "$scripts/release-data" rpm-changelog "$build/debian/changelog"; } \
         >"$build/rpmbuild/merovak.spec"
-    architecture=${artifact%.rpm}
-    rpmbuild -bb --quiet --target "${architecture##*.}" --define "_topdir $build/rpmbuild" \
+    rpmbuild -bb --quiet --target "$processor" --define "_topdir $build/rpmbuild" \
         --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
         --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/merovak.spec" >/dev/null
     if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then

@@ -2,7 +2,7 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Makes a release of the checked-out commit in dist/: the source archive, the
-# packages of every build that the presets package (CMake lists each as a build
+# packages of every build that the table of builds ships (each has a build
 # preset NAME-package), each with a CycloneDX bill of materials beside it, and
 # SHA256SUMS over them all. Every program is built from the source archive;
 # uncommitted changes are named, and left out. The same commit gives the same
@@ -10,7 +10,8 @@
 # SOURCE_DATE_EPOCH (the commit's time unless it is set), umask, time zone and
 # locale are fixed, and every archive lists its files in name order, owned by
 # root.
-# Installs what it needs (apt-get, as root or through sudo). The settings, in
+# Installs what it needs, as the table names it (apt-get, as root or through
+# sudo). The version is the one that CMake gives the project. The settings, in
 # the environment: MEROVAK_MAINTAINER="Name <address>", the packager the
 # packages name, and MEROVAK_HOMEPAGE, a home page; MEROVAK_AUTHENTICODE_CERT
 # and MEROVAK_AUTHENTICODE_KEY, a code-signing certificate (chain) and its
@@ -34,9 +35,16 @@ if [ ! -e .git ] || { command -v git >/dev/null && [ -n "$(git rev-parse --show-
     echo "release.sh makes a release of a git checkout; $PWD is not the top of one" >&2
     exit 1
 fi
-packages=(git gnupg python3 python3-yaml osslsigncode apt-utils createrepo-c xz-utils g++ cmake make dpkg-dev
-    file rpm zip g++-aarch64-linux-gnu libc6:arm64 musl-dev musl-dev:arm64 g++-arm-linux-gnueabi musl-dev:armel
-    g++-mingw-w64-i686 g++-mingw-w64-x86-64)
+# The table is read with Python: a machine without it is told so with --missing.
+if [ "${1:-}" = --missing ] && [ ! -x /usr/bin/python3 ]; then
+    echo python3
+    exit 0
+fi
+bash scripts/install-packages.sh python3
+builds=$(scripts/release-data presets shipping)
+mapfile -t builds <<<"$builds"
+packages=$(scripts/release-data presets debian build,release "${builds[@]}")
+mapfile -t packages <<<"$packages"
 if [ "${1:-}" = --missing ]; then
     exec bash scripts/install-packages.sh --missing "${packages[@]}"
 fi
@@ -60,7 +68,8 @@ if [ -z "${MEROVAK_AUTHENTICODE_CERT:-}" ] || [ -z "${MEROVAK_AUTHENTICODE_KEY:-
 fi
 key=${MEROVAK_SIGNING_KEY:-}
 if [ -n "$key" ]; then
-    made=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' | sort -n | tail -n 1)
+    made=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' | sort -n |
+        tail -n 1) || { echo "release.sh: MEROVAK_SIGNING_KEY: no key $key in the GnuPG keyring" >&2 && exit 1; }
     if [ "$made" -gt "$SOURCE_DATE_EPOCH" ]; then
         echo "release.sh: $key is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH"): its signatures cannot be of that time" >&2
         exit 1
@@ -72,11 +81,15 @@ sign() {
     { gpg --batch --yes --faked-system-time "$SOURCE_DATE_EPOCH!" --local-user "$key" --armor "$1" \
         --output "$2" "$3" 2>&1 >&3 | { grep -v 'faked system time' >&2 || true; }; } 3>&1
 }
-version=$(sed -n 's/^project(Merovak VERSION \([0-9.]*\)$/\1/p' CMakeLists.txt)
 dist=$PWD/dist
-builds=$PWD/build/dist
-rm -rf "$dist" "$builds"
+folder=$PWD/build/dist
+rm -rf "$dist" "$folder"
 mkdir -p "$dist"
+# The version, as CMake configures the project.
+cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF >"$folder/version.log" ||
+    { cat "$folder/version.log" >&2 && exit 1; }
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/version/CMakeCache.txt")
+[ -n "$version" ] || { echo "release.sh: CMake gives the project no version" >&2 && exit 1; }
 
 # Every artifact is built from the source archive, unpacked in a folder of its
 # own: the archive is proven to build, and the programs hold what it holds.
@@ -86,14 +99,14 @@ changes=$(git status --porcelain | cut -c4- | paste -sd ' ')
 if [ -n "$changes" ]; then
     echo "release.sh: not in the release, which is commit $(git rev-parse --short HEAD) as its source archive holds it: $changes" >&2
 fi
-mkdir -p "$builds/source"
-tar -xzf "$dist/merovak-$version.tar.gz" -C "$builds/source"
-cd "$builds/source/merovak-$version"
+mkdir -p "$folder/source"
+tar -xzf "$dist/merovak-$version.tar.gz" -C "$folder/source"
+cd "$folder/source/merovak-$version"
 
 # Each build that packages, in a folder of its own, from scratch, and its
 # packages with their bills of materials. A program whose notices lack their
 # licence texts is not shipped.
-for preset in $(cmake --build --list-presets | sed -n 's/^  "\(.*\)-package"$/\1/p'); do
+for preset in "${builds[@]}"; do
     cmake --preset "$preset" "${settings[@]}" >/dev/null
     cmake --build --preset "$preset-package" >/dev/null
     if grep -qs 'could not be gathered' "build/$preset/THIRD-PARTY-NOTICES"; then
@@ -105,7 +118,7 @@ done
 
 # The manifests of winget and Scoop, for the zips as they are downloaded.
 if [ -n "${MEROVAK_DOWNLOAD_URL:-}" ]; then
-    python3 scripts/release_data.py manifests "$MEROVAK_DOWNLOAD_URL" "$dist"
+    scripts/release-data manifests "$MEROVAK_DOWNLOAD_URL" "$dist" "$version"
 else
     echo "No manifests for winget and Scoop: MEROVAK_DOWNLOAD_URL names no download folder"
 fi
@@ -141,8 +154,8 @@ else
 fi
 
 cd "$dist"
-find . -type f -printf '%P\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >"$builds/SHA256SUMS"
-mv "$builds/SHA256SUMS" .
+find . -type f -printf '%P\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >"$folder/SHA256SUMS"
+mv "$folder/SHA256SUMS" .
 cat SHA256SUMS
 
 # Signatures come last, over files that are final.

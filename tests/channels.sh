@@ -6,19 +6,13 @@
 # $work, $source and $version these use.
 # shellcheck disable=SC2154
 
-# windowsChannels DIST CERTIFICATE SCHEMAS: the manifests of winget and Scoop
-# are valid by their schemas and name the zips beside them, by their SHA-256,
-# with the program at the root; each zip's program carries a signature that
-# the certificate verifies, and is refused once altered. Without the schemas,
-# the rest is checked, and $unchecked says so.
+# windowsChannels DIST CERTIFICATE: the manifests of winget and Scoop name the
+# zips beside them, by their SHA-256, with the program at the root (their
+# schemas are another test's); each zip's program carries a signature that the
+# certificate verifies, and is refused once altered.
 windowsChannels() {
-    local dist=$1 certificate=$2 schemas=$3 zip
-    if [ -d "$schemas/winget-1.12.0" ]; then
-        expect 'manifests of winget and Scoop' python3 "$source/scripts/release_data.py" check-manifests \
-            "$schemas" "$dist"
-    else
-        unchecked+="${unchecked:+; }the schemas of winget's and Scoop's manifests ($schemas)"
-    fi
+    local dist=$1 certificate=$2 zip
+    expect 'manifests of winget and Scoop' "$source/scripts/release-data" check-manifests "$dist"
     for zip in "$dist"/*-windows-*.zip; do
         rm -rf "$work/signed" && mkdir "$work/signed"
         (cd "$work/signed" && cmake -E tar xf "$zip")

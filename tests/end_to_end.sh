@@ -230,9 +230,10 @@ goneReader() { # the reader exits before the command writes
     local fifo=$work/fifo
     rm -f "$fifo" && mkfifo "$fifo"
     (exec 0<"$fifo") &
+    local reader=$!
     run "$@" >"$fifo"
     local status=$?
-    wait
+    wait "$reader"
     return "$status"
 }
 shortReader() {

@@ -2,12 +2,20 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Shared by the tests that run the built command: a scratch folder ($work,
-# removed at exit), what a test needs and the skip when it lacks any, a clock
-# set by libfaketime, the commands of the documentation's pages, checks of
-# commands and their output and of what a release ships, the command's output
-# texts, and a tally of cases that ends in one line "N passed, N failed".
+# removed at exit, after what onExit names), what a test needs and the skip when
+# it lacks any, a clock set by libfaketime, the commands of the documentation's
+# pages, checks of commands and their output and of what a release ships, the
+# command's output texts, and a tally of cases that ends in one line "N passed,
+# N failed".
 work=$(mktemp -d)
-trap 'rm -rf "$work"' EXIT
+atExit=()
+onExit() { atExit=("$1" "${atExit[@]}"); } # onExit COMMAND: run at exit, the last named first
+finally() {
+    local command
+    for command in "${atExit[@]}"; do eval "$command"; done
+    rm -rf "$work"
+}
+trap finally EXIT
 passed=0
 failed=0
 
@@ -28,7 +36,16 @@ expect() {
     if "$@" >"$work/out" 2>"$work/err"; then
         report "$name" ok
     else
-        report "$name" fail "$(cat "$work/err" "$work/out" | head -n 5)"
+        report "$name" fail "$(cat "$work/out" "$work/err" | tail -n 8)"
+    fi
+}
+# nestedTests NAME BUILD_DIR CTEST_OPTION...: the tests of another build pass;
+# where they do not, its own output says why: its last lines, and its log.
+nestedTests() {
+    if ctest --test-dir "$2" --output-on-failure "${@:3}" >"$work/out" 2>&1; then
+        report "$1" ok
+    else
+        report "$1" fail "$(tail -n 20 "$work/out" && cat "$2/Testing/Temporary/LastTest.log")"
     fi
 }
 # has NAME PATTERN: the last command's output has a line that matches.
@@ -62,17 +79,39 @@ lacking() {
 # libfaketime VARIABLE [TRIPLET]: sets VARIABLE to libfaketime for the
 # processor of a Debian triplet (the host's by default), where Debian or, for
 # the host, another system installs it, or notes it as lacking. The clock is
-# set through LD_PRELOAD and FAKETIME alone: unlike the faketime command, that
-# leaves no shared memory behind when a test is killed.
+# set through LD_PRELOAD and FAKETIME. libfaketime makes a pair of shared
+# memory files for each process it starts in, and removes them only when that
+# process exits normally (not after an exec, not when it is killed): among a
+# test's thousands of processes, they would stay in /dev/shm, and a process id
+# used again would then fail. So one pair is made for the whole test, by a
+# process that holds it, and handed to every process in FAKETIME_SHARED (which
+# qemu-user hands its guests too); it goes with the test.
 libfaketime() {
-    local triplet=${2:-$(uname -m)-linux-gnu} folders folder
-    folders=("/usr/lib/$triplet")
-    [ "$triplet" != "$(uname -m)-linux-gnu" ] || folders+=(/usr/lib64 /usr/lib /usr/local/lib)
+    local path
+    if path=$(fakeLibraryFor "${2:-$(uname -m)-linux-gnu}"); then
+        printf -v "$1" %s "$path"
+        shareClock
+    else
+        lacks+=("libfaketime for ${2:-$(uname -m)-linux-gnu} (Debian package libfaketime for that processor)")
+    fi
+}
+fakeLibraryFor() { # fakeLibraryFor TRIPLET: prints the path of libfaketime for it, where there is one
+    local folder folders=("/usr/lib/$1")
+    [ "$1" != "$(uname -m)-linux-gnu" ] || folders+=(/usr/lib64 /usr/lib /usr/local/lib)
     for folder in "${folders[@]}"; do
-        printf -v "$1" %s "$folder/faketime/libfaketime.so.1"
-        [ ! -e "${!1}" ] || return 0
+        [ ! -e "$folder/faketime/libfaketime.so.1" ] || { echo "$folder/faketime/libfaketime.so.1" && return; }
     done
-    lacks+=("libfaketime for $triplet (Debian package libfaketime for that processor)")
+    return 1
+}
+shareClock() { # the pair of the test, held by a process that the host's libfaketime starts in
+    local host holder
+    [ -z "${FAKETIME_SHARED:-}" ] && host=$(fakeLibraryFor "$(uname -m)-linux-gnu") || return 0
+    env LD_PRELOAD="$host" FAKETIME=+0 sleep 3600 </dev/null >/dev/null 2>&1 &
+    holder=$!
+    disown "$holder" # a test's wait for its own jobs does not wait for it
+    onExit "kill $holder; rm -f /dev/shm/faketime_shm_$holder /dev/shm/sem.faketime_sem_$holder"
+    for _ in {1..100}; do [ -e "/dev/shm/faketime_shm_$holder" ] || sleep 0.05; done
+    export FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
 }
 # fakeClock CLOCK COMMAND...: COMMAND with the clock set, as libfaketime's
 # FAKETIME reads CLOCK: "2026-12-08 09:30:00" stands still, "@2026-12-08

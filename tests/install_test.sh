@@ -8,8 +8,8 @@
 # own, puts the command, its manual and its documents in place, the installed
 # command answers on a set clock, and the uninstall line leaves nothing behind;
 # a staged install lists no folders. With "packages": the package line makes
-# the Debian package and the RPM, each with its bill of materials, for this
-# version and no other. Skipped where a tool is lacking.
+# the packages that the table of builds names for the build, each with its bill
+# of materials, and no others. Skipped where a tool is lacking.
 # Usage: install_test.sh install|packages SOURCE_DIR VERSION
 set -u
 mode=$1 source=$2 version=$3
@@ -23,9 +23,10 @@ if [ "$mode" = install ]; then
     needs man man-db
     libfaketime fakeLibrary
 else
-    for tool in dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev rpmbuild:rpm python3:python3 dpkg-query:dpkg; do
+    for tool in dpkg-deb:dpkg dpkg-shlibdeps:dpkg-dev rpmbuild:rpm dpkg-query:dpkg; do
         needs "${tool%:*}" "${tool#*:}"
     done
+    needsFile /usr/bin/python3 "Debian package python3"
 fi
 lacking
 
@@ -41,12 +42,14 @@ if [ "$mode" = packages ]; then
     lines=$(page docs/install.md packages) || exit 1
     expect 'build' bash -c "$build"
     expect 'the package line' bash -c "$lines"
+    files=$(scripts/release-data presets artifacts "${folder#build/}" "$version") || exit 1
+    mapfile -t files <<<"$files"
     expect 'packages made' ls "$folder/packages"
-    for file in "merovak_${version}_$(dpkg --print-architecture).deb" "merovak-$version-1.$(uname -m).rpm"; do
+    for file in "${files[@]}"; do
         has "packages made: $file" "^$file\$"
         has "packages made: $file.cdx.json" "^$file.cdx.json\$"
     done
-    expect 'no other packages' test "$(wc -l <"$work/out")" -eq 4
+    expect 'no other packages' test "$(wc -l <"$work/out")" -eq $((2 * ${#files[@]}))
     finish
     exit
 fi

@@ -3,10 +3,8 @@
 # SPDX-License-Identifier: MIT
 # A self-contained program's notices list the files of other projects that the
 # linker took in, whichever linker it is: the same build linked with lld, in a
-# folder of the test's own, writes the same notices as this one. Without dpkg,
-# the files are listed all the same, and the notices say that their licences
-# could not be gathered; a map from which no linked file can be read stops the
-# notices with a message that names it. Skipped without lld.
+# folder of the test's own, writes the same notices as this one. Skipped
+# without lld.
 # Usage: notices_test.sh BUILD_DIR SOURCE_DIR TOOLCHAIN_FILE
 set -u
 build=$1 source=$2 toolchain=$3
@@ -15,8 +13,6 @@ build=$1 source=$2 toolchain=$3
 needs ld.lld lld
 needsFile "$build/THIRD-PARTY-NOTICES" "its build"
 lacking
-notices=("$source/scripts/release_data.py" notices)
-
 # A cross compiler looks for ld.lld under its own prefix: -B shows it the machine's.
 mkdir "$work/bin" && ln -s "$(command -v ld.lld)" "$work/bin/ld.lld"
 expect 'linked with lld' bash -c 'cmake -S "$1" -B "$2" --toolchain "$3" -DBUILD_TESTING=OFF \
@@ -24,14 +20,4 @@ expect 'linked with lld' bash -c 'cmake -S "$1" -B "$2" --toolchain "$3" -DBUILD
 expect 'linked with lld: the same notices' cmp "$build/THIRD-PARTY-NOTICES" "$work/lld/THIRD-PARTY-NOTICES"
 expect 'linked with lld: notices' cat "$work/lld/THIRD-PARTY-NOTICES"
 has 'linked with lld: the C library' '^  /usr/lib/[^ ]*/libc\.a ([0-9]* of its members), from musl-dev$'
-
-expect 'without dpkg' python3 "${notices[@]}" --no-dpkg "$build/Merovak.map" test "$work/notices"
-expect 'without dpkg: notices' cat "$work/notices"
-has 'without dpkg: the C library' '^  /usr/lib/[^ ]*/libc\.a ([0-9]* of its members)$'
-has 'without dpkg: what is missing' 'could not be gathered'
-
-printf 'Memory map of another linker\n' >"$work/other.map"
-expect 'a map without linked files stops' bash -c '! python3 "$@" 2>&1' - "${notices[@]}" "$work/other.map" test \
-    "$work/none"
-has 'a map without linked files: named' "$work/other.map"
 finish

@@ -38,7 +38,7 @@ if [ $? -eq 126 ] && [[ $answer == *'Exec format error'* ]]; then
     echo "SKIPPED: this machine's kernel runs no program of $wine: ${answer#*line +([0-9]): }"
     exit 77
 fi
-trap '"$wineserver" -k 2>/dev/null; rm -rf "$work"' EXIT
+onExit '"$wineserver" -k 2>/dev/null'
 
 # Each case: the batch line's arguments, then either the expected output
 # (without its last line end) and status, or "verdict" and the check time, for

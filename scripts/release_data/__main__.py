@@ -1,0 +1,154 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+"""The command line: release-data COMMAND ..., one command for each thing it
+writes or checks. A fault in what it is given is said in one line on standard
+error, with status 2; a check that finds faults prints them, one a line, with
+status 1."""
+import argparse
+import json
+import sys
+from pathlib import Path
+
+from . import Failure, checks, documents, manifests, notices, sbom
+from .presets import Table
+
+
+def said(faults):
+    for fault in faults:
+        print(fault)
+    return 1 if faults else 0
+
+
+def write_notices(args):
+    Path(args.output).write_text(notices.notices(args.map, args.title, not args.no_dpkg))
+
+
+def write_bill(args):
+    bill = sbom.bill(
+        args.artifact,
+        args.map,
+        args.stage,
+        args.name,
+        args.version,
+        args.summary,
+        args.supplier,
+        args.vendor,
+        args.homepage,
+    )
+    Path(f"{args.artifact}.cdx.json").write_text(bill)
+
+
+def check_bills(args):
+    validate = checks.cyclonedx_validator(args.schemas) if args.schemas else None
+    faults = [
+        f"{path.name}: {fault}"
+        for path in map(Path, args.sboms)
+        for fault in checks.bom_faults(path, validate, args.installed)
+    ]
+    return said(faults)
+
+
+def write_manifests(args):
+    manifests.write(args.url, args.dist, args.version)
+
+
+def check_manifests(args):
+    return said(list(checks.manifest_faults(args.dist, args.schemas)))
+
+
+def write_rpm_changelog(args):
+    print(documents.rpm_changelog(args.changelog), end="")
+
+
+def write_text(args):
+    Path(args.output).write_bytes(documents.plain_text(Path(args.markdown).read_text()))
+
+
+def answer_presets(args):
+    table = Table()
+    if args.question == "workflows":
+        answers = table.workflows()
+    elif args.question == "shipping":
+        answers = table.shipping()
+    elif args.question == "debian":
+        answers = table.debian_packages(args.kinds.split(","), args.builds)
+    elif args.question == "processor":
+        answers = [table.processor(args.build, args.naming)]
+    elif args.question == "artifacts":
+        answers = [file for file, _, _ in table.artifacts(args.build, args.version)]
+    else:  # cmake: what the build's target package makes, for the processor CMake builds for
+        processor = table.processor(args.build, "cmake")
+        if processor != args.system_processor:
+            raise Failure(
+                f"{args.build} makes packages for {processor}, "
+                f"and this build's compiler builds for {args.system_processor}"
+            )
+        made = table.artifacts(args.build, args.version)
+        answers = [
+            json.dumps([dict(zip(("file", "format", "processor"), entry)) for entry in made])
+        ]
+    print("\n".join(answers))
+
+
+def parser():
+    parse = argparse.ArgumentParser(prog="release-data", description=__doc__.splitlines()[0])
+    commands = parse.add_subparsers(dest="command", required=True)
+
+    def command(name, run, help, *arguments):
+        sub = commands.add_parser(name, help=help)
+        sub.set_defaults(run=run)
+        for argument in arguments:
+            sub.add_argument(argument)
+        return sub
+
+    sub = command(
+        "notices", write_notices, "a program's notices, from its link map", "map", "title"
+    )
+    sub.add_argument("output")
+    sub.add_argument("--no-dpkg", action="store_true", help="list the files without asking dpkg")
+    sub = command("sbom", write_bill, "ARTIFACT.cdx.json, the artifact's bill of materials")
+    for option in ("map", "stage", "name", "version", "summary", "supplier", "vendor"):
+        sub.add_argument(f"--{option}", required=True)
+    sub.add_argument("--homepage", default="")
+    sub.add_argument("artifact")
+    sub = command("check", check_bills, "check bills of materials against the files beside them")
+    sub.add_argument("--installed", action="store_true", help="each package as installed here")
+    sub.add_argument("--schemas", help="a folder of the CycloneDX schemas, to check against")
+    sub.add_argument("sboms", nargs="+")
+    command(
+        "manifests", write_manifests, "winget's and Scoop's manifests", "url", "dist", "version"
+    )
+    sub = command("check-manifests", check_manifests, "check the manifests against the zips")
+    sub.add_argument("--schemas", help="a folder of winget-1.12.0/ and scoop/, to check against")
+    sub.add_argument("dist")
+    command("rpm-changelog", write_rpm_changelog, "a Debian changelog as an RPM's", "changelog")
+    command("text", write_text, "a guide as plain text, lines ending CR LF", "markdown", "output")
+    sub = command("presets", answer_presets, "what the table of builds says, one answer a line")
+    questions = sub.add_subparsers(dest="question", required=True)
+    questions.add_parser("workflows", help="every build's workflow")
+    questions.add_parser("shipping", help="the builds that make packages")
+    question = questions.add_parser("debian", help="the Debian packages that builds need")
+    question.add_argument("kinds", help="build, test or release, or several, joined by commas")
+    question.add_argument("builds", nargs="*")
+    question = questions.add_parser("processor", help="a build's processor, as a system names it")
+    question.add_argument("build")
+    question.add_argument("naming", help="cmake, debian, rpm, file, linux, winget or scoop")
+    for name in ("artifacts", "cmake"):
+        question = questions.add_parser(name, help="the packages that a build makes")
+        question.add_argument("build")
+        question.add_argument("version")
+    question.add_argument("system_processor", help="the processor that CMake builds for")
+    return parse
+
+
+def main(argv=None):
+    args = parser().parse_args(argv)
+    try:
+        return args.run(args) or 0
+    except (Failure, OSError) as error:
+        print(f"release-data {args.command}: {error}", file=sys.stderr)
+        return 2
+
+
+if __name__ == "__main__":
+    sys.exit(main())

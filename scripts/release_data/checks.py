@@ -1,0 +1,244 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+"""Checks of what a release holds: each bill of materials against the
+artifact beside it (its hashes, the program inside it, the notices it holds)
+and, where given, the CycloneDX schemas and the versions installed here; the
+manifests of winget and Scoop against the zips they name and, where given,
+their schemas. Each check yields its faults, one line each."""
+import hashlib
+import json
+import re
+import subprocess
+import tarfile
+import zipfile
+from pathlib import Path
+
+from . import Failure
+from .notices import listed
+
+WINGET_VERSION = "1.12.0"
+
+
+def validator(schema, store=()):
+    """A JSON schema validator (draft 7) that resolves references in STORE,
+    a list of (address, schema)."""
+    import jsonschema
+
+    checks = {"format_checker": jsonschema.FormatChecker()}
+    try:
+        from referencing import Registry, Resource
+
+        checks["registry"] = Registry().with_resources(
+            (address, Resource.from_contents(contents)) for address, contents in store
+        )
+    except ImportError:  # jsonschema before 4.18, as Debian 12's
+        checks["resolver"] = jsonschema.RefResolver.from_schema(schema, store=dict(store))
+    return jsonschema.Draft7Validator(schema, **checks)
+
+
+def schema_faults(validate, document):
+    return [
+        f"{error.message}, at /{'/'.join(map(str, error.absolute_path))}"
+        for error in validate.iter_errors(document)
+    ]
+
+
+def cyclonedx_validator(folder):
+    """A validator of CycloneDX 1.6, from the schemas in FOLDER."""
+    store = [
+        ("http://cyclonedx.org/schema/" + path.name, json.loads(path.read_text()))
+        for path in Path(folder).glob("*.json")
+    ]
+    schema = dict(store).get("http://cyclonedx.org/schema/bom-1.6.SNAPSHOT.schema.json")
+    if not schema:
+        raise Failure(
+            f"{folder} holds no CycloneDX 1.6 schema (scripts/cyclonedx-schemas.sh fetches it)"
+        )
+    return validator(schema, store)
+
+
+def member(artifact, path):
+    """The bytes of the file PATH in a package, archive or zip, or None."""
+    try:
+        return read_member(artifact, path)
+    except Exception as error:  # whatever a damaged file makes its reader raise
+        raise Failure(f"{artifact.name} cannot be read: {error}") from None
+
+
+def read_member(artifact, path):
+    name = artifact.name
+    if name.endswith(".deb"):
+        from debian.debfile import DebFile
+
+        data = DebFile(str(artifact)).data
+        return data.get_content(path) if data.has_file(path) else None
+    if name.endswith(".rpm"):
+        payload = subprocess.run(
+            ["rpm2cpio", str(artifact)], capture_output=True, check=True
+        ).stdout
+        files = subprocess.run(
+            ["cpio", "-i", "--quiet", "--to-stdout", f"./{path}"],
+            input=payload,
+            capture_output=True,
+        )
+        return files.stdout if files.returncode == 0 and files.stdout else None
+    if name.endswith(".zip"):
+        with zipfile.ZipFile(artifact) as archive:
+            return archive.read(path) if path in archive.namelist() else None
+    if name.endswith(".tar.gz"):
+        with tarfile.open(artifact) as archive:
+            found = next(
+                (entry for entry in archive if entry.name == path and entry.isfile()), None
+            )
+            return archive.extractfile(found).read() if found else None
+    return None
+
+
+def installed_version(package):
+    answer = subprocess.run(
+        ["dpkg-query", "-W", "-f=${Version}", package], capture_output=True, text=True
+    )
+    return answer.stdout if answer.returncode == 0 else ""
+
+
+def hash_faults(entries, data, what):
+    if sorted(entry.get("alg", "") for entry in entries) != ["SHA-256", "SHA-512"]:
+        yield f"the hashes of {what} are not its SHA-256 and SHA-512"
+        return
+    for entry in entries:
+        if hashlib.new(entry["alg"].replace("-", ""), data).hexdigest() != entry["content"]:
+            yield f"{entry['alg']} is not that of {what}"
+
+
+def bom_faults(path, validate=None, installed=False):
+    """What is wrong with the bill of materials at PATH."""
+    artifact = path.with_name(path.name.removesuffix(".cdx.json"))
+    try:
+        bom = json.loads(path.read_text())
+    except ValueError as error:
+        yield f"not JSON: {error}"
+        return
+    if validate:
+        errors = schema_faults(validate, bom)
+        yield from (f"not CycloneDX 1.6: {error}" for error in errors)
+        if errors:
+            return
+    if not artifact.is_file():
+        yield f"{artifact.name}, which it describes, is not beside it"
+        return
+    root = bom.get("metadata", {}).get("component", {})
+    components = bom.get("components", [])
+    refs = {component.get("bom-ref") for component in [root, *components]}
+    for dependency in bom.get("dependencies", []):
+        for ref in [dependency.get("ref"), *dependency.get("dependsOn", [])]:
+            if ref not in refs:
+                yield f"a reference to nothing: {ref}"
+    yield from hash_faults(root.get("hashes", []), artifact.read_bytes(), artifact.name)
+    programs = [component for component in components if component.get("name") == "Merovak"]
+    if len(programs) != 1:
+        yield f"{len(programs)} programs named, not one"
+    try:
+        inside = [(program, member(artifact, program.get("bom-ref", ""))) for program in programs]
+        notices_listed = listed(notices_in(artifact))
+    except Failure as error:
+        yield str(error)
+        return
+    for program, data in inside:
+        if data is None:
+            yield f"{artifact.name} holds no {program.get('bom-ref')}"
+        else:
+            yield from hash_faults(
+                program.get("hashes", []), data, f"{program['bom-ref']} in {artifact.name}"
+            )
+    linked = []
+    for component in components:
+        url = re.fullmatch(
+            r"pkg:deb/[^/]+/([^@?]+)@([^?]+)\?arch=([^&]+).*", component.get("purl", "")
+        )
+        if url and installed:
+            version = url[2].replace("%2B", "+")
+            here = installed_version(f"{url[1]}:{url[3]}")
+            if not here == version == component.get("version"):
+                named = f"{url[1]}:{url[3]}, named at {version} and {component.get('version')}"
+                yield f"{named}, is installed at {here or 'no version'}"
+        linked += [
+            entry["value"]
+            for entry in component.get("properties", [])
+            if entry["name"] == "merovak:linked"
+        ]
+    for file, count in notices_listed:
+        found = sum(value == file or value.startswith(file + "(") for value in linked)
+        if found != count:
+            yield f"{file}: the notices list {count}, the bill of materials {found}"
+
+
+def notices_in(artifact):
+    """The notices that an archive or zip holds, or nothing."""
+    if artifact.name.endswith((".zip", ".tar.gz")):
+        top = "" if artifact.name.endswith(".zip") else artifact.name.removesuffix(".tar.gz") + "/"
+        data = member(artifact, f"{top}THIRD-PARTY-NOTICES")
+        return data.decode() if data else ""
+    return ""
+
+
+def manifest_faults(dist, schemas=None):
+    """What is wrong with the manifests of winget and Scoop in DIST: each valid
+    by its schema, where SCHEMAS holds them (winget-1.12.0/, scoop/), and
+    naming each Windows zip beside it by its SHA-256, with the program at its
+    root."""
+    import yaml
+
+    dist = Path(dist)
+    zips = {path.name: path for path in dist.glob("*-windows-*.zip")}
+    named = []  # (manifest, address, SHA-256, the files it points into)
+
+    def validate(name, manifest, schema):
+        if schemas:
+            schema = json.loads((Path(schemas) / schema).read_text())
+            yield from (f"{name}: {fault}" for fault in schema_faults(validator(schema), manifest))
+
+    winget = sorted((dist / "winget").glob("*.yaml"))
+    for path in winget:
+        manifest = yaml.safe_load(path.read_text())
+        kind = manifest.get("ManifestType")
+        yield from validate(
+            path.name, manifest, f"winget-{WINGET_VERSION}/manifest.{kind}.{WINGET_VERSION}.json"
+        )
+        named += [
+            (
+                path.name,
+                installer["InstallerUrl"],
+                installer["InstallerSha256"].lower(),
+                [file["RelativeFilePath"] for file in installer["NestedInstallerFiles"]],
+            )
+            for installer in manifest.get("Installers", [])
+        ]
+    scoop = json.loads((dist / "merovak.json").read_text())
+    yield from validate("merovak.json", scoop, "scoop/schema.json")
+    named += [
+        ("merovak.json", entry["url"], entry["hash"], [scoop["bin"]])
+        for entry in scoop["architecture"].values()
+    ]
+    for manifest, address, sha256, inside in named:
+        name = address.rsplit("/", 1)[-1]
+        if name not in zips:
+            yield f"{manifest}: {address} names no zip beside it"
+            continue
+        if hashlib.sha256(zips[name].read_bytes()).hexdigest() != sha256:
+            yield f"{manifest}: {sha256} is not the SHA-256 of {name}"
+        yield from (
+            f"{manifest}: {file} is not at the root of {name}"
+            for file in inside
+            if member(zips[name], file) is None
+        )
+    for name in zips:
+        sources = sorted(
+            manifest for manifest, address, *_ in named if address.endswith("/" + name)
+        )
+        if sources != ["Merovak.Merovak.installer.yaml", "merovak.json"]:
+            yield (
+                f"{name} is named by {sources or 'no manifest'},"
+                " not by winget's installer and Scoop's manifest"
+            )
+    if len(winget) != 3:
+        yield f"winget: {len(winget)} manifests, not the version, installer and default locale"

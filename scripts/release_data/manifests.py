@@ -1,0 +1,111 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+"""The manifests of winget (the three files of its multi-file form, in
+DIST/winget) and Scoop (DIST/merovak.json) for the Windows zips of a release,
+as their bills of materials describe them, to be downloaded from the folder
+URL."""
+import json
+from pathlib import Path
+
+from . import Failure
+from .checks import WINGET_VERSION
+from .presets import Table
+
+
+def sha256(component):
+    return next(entry["content"] for entry in component["hashes"] if entry["alg"] == "SHA-256")
+
+
+def write(url, dist, version, table=None):
+    import yaml
+
+    table, dist = table or Table(), Path(dist)
+    url += "" if url.endswith("/") else "/"
+    zips = []  # (winget's name of the processor, Scoop's, the zip's metadata)
+    for build in table.shipping():
+        for file, kind, _ in table.artifacts(build, version):
+            bom = dist / f"{file}.cdx.json"
+            if kind == "zip" and bom.exists():
+                zips.append(
+                    (
+                        table.processor(build, "winget"),
+                        table.processor(build, "scoop"),
+                        json.loads(bom.read_text())["metadata"],
+                    )
+                )
+    if not zips:
+        raise Failure(f"no Windows zip with its bill of materials in {dist}")
+    metadata = zips[0][2]
+    root = metadata["component"]
+    homepage = root["supplier"].get("url", [None])[0]
+    identity = {"PackageIdentifier": "Merovak.Merovak", "PackageVersion": version}
+    installers = [
+        {
+            "Architecture": winget,
+            "InstallerType": "zip",
+            "NestedInstallerType": "portable",
+            "NestedInstallerFiles": [
+                {"RelativeFilePath": "Merovak.exe", "PortableCommandAlias": "Merovak"}
+            ],
+            "InstallerUrl": url + zip["component"]["bom-ref"],
+            "InstallerSha256": sha256(zip["component"]).upper(),
+        }
+        for winget, _, zip in zips
+    ]
+    locale = {
+        "PackageLocale": "en-US",
+        "Publisher": root["manufacturer"]["name"],
+        "PackageName": "Merovak",
+        **({"PackageUrl": homepage} if homepage else {}),
+        "License": "MIT",
+        "ShortDescription": root["description"],
+        "Moniker": "merovak",
+    }
+    files = {
+        "": {"DefaultLocale": "en-US", "ManifestType": "version"},
+        ".installer": {
+            "Installers": installers,
+            "ReleaseDate": metadata["timestamp"][:10],
+            "ManifestType": "installer",
+        },
+        ".locale.en-US": {**locale, "ManifestType": "defaultLocale"},
+    }
+    (dist / "winget").mkdir(exist_ok=True)
+    for suffix, manifest in files.items():
+        kind = manifest["ManifestType"]
+        schema = f"https://aka.ms/winget-manifest.{kind}.{WINGET_VERSION}.schema.json"
+        text = f"# yaml-language-server: $schema={schema}\n\n"
+        text += yaml.safe_dump(
+            {**identity, **manifest, "ManifestVersion": WINGET_VERSION},
+            sort_keys=False,
+            width=1000,
+        )
+        (dist / "winget" / f"Merovak.Merovak{suffix}.yaml").write_text(text)
+    # A bucket finds a newer version by the name of its x64 zip on the home page
+    # (or else in the download folder), and takes its files from where this
+    # version's are, with the version in the URL replaced, and their SHA-256
+    # from the SHA256SUMS beside them.
+    newest = max(zips, key=lambda entry: entry[1] == "64bit")[2]["component"]["bom-ref"]
+    scoop = {
+        "version": version,
+        "description": root["description"],
+        "homepage": homepage or url,
+        "license": "MIT",
+        "architecture": {
+            scoop: {"url": url + zip["component"]["bom-ref"], "hash": sha256(zip["component"])}
+            for _, scoop, zip in zips
+        },
+        "bin": "Merovak.exe",
+        "checkver": {
+            "url": homepage or url,
+            "regex": newest.replace(version, "([\\d.]+)", 1).replace(".zip", "\\.zip"),
+        },
+        "autoupdate": {
+            "architecture": {
+                scoop: {"url": (url + zip["component"]["bom-ref"]).replace(version, "$version")}
+                for _, scoop, zip in zips
+            },
+            "hash": {"url": "$baseurl/SHA256SUMS"},
+        },
+    }
+    (dist / "merovak.json").write_text(json.dumps(scoop, indent=4) + "\n")

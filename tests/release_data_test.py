@@ -1,0 +1,196 @@
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+"""The parsing of release-data, in tables: the table of builds, the link maps
+of GNU ld and lld, the checks of a bill of materials against the file beside
+it, of the manifests against the zips, and a Debian changelog read as an RPM's.
+Run by ctest; by hand: python3 -m pytest tests/release_data_test.py"""
+import hashlib
+import json
+import sys
+import zipfile
+from pathlib import Path
+
+import pytest
+
+sys.dont_write_bytecode = True
+sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "scripts"))
+from release_data import Failure, checks, documents, manifests, notices, presets  # noqa: E402
+
+
+# fmt: off
+TABLE = {
+    "vendor": {"merovak": {"release": ["gnupg"]}},
+    "configurePresets": [
+        {"name": "base", "hidden": True,
+         "vendor": {"merovak": {"build": ["g++"], "test": ["tzdata"]}}},
+        {"name": "one", "inherits": "base", "vendor": {"merovak": {
+            "build": ["rpm"], "packages": ["deb", "rpm"],
+            "processor": {"debian": "arm64", "rpm": "aarch64"}}}},
+        {"name": "two", "inherits": ["one"], "vendor": {"merovak": {"test": ["qemu-user"]}}},
+        {"name": "plain", "inherits": "base"},
+    ],
+    "buildPresets": [{"name": "one-package", "configurePreset": "one"},
+                     {"name": "two", "configurePreset": "two"}],
+    "workflowPresets": [{"name": "one"}, {"name": "two"}],
+}
+
+
+@pytest.mark.parametrize("question, answer", [
+    (lambda t: t.workflows(), ["one", "two"]),
+    (lambda t: t.shipping(), ["one"]),
+    (lambda t: t.debian_packages(["build", "test"], ["two"]),
+     ["g++", "rpm", "tzdata", "qemu-user"]),
+    (lambda t: t.debian_packages(["release", "build"], ["plain"]), ["gnupg", "g++"]),
+    (lambda t: t.artifacts("two", "1.2.3"), [("merovak_1.2.3_arm64.deb", "deb", "arm64"),
+                                             ("merovak-1.2.3-1.aarch64.rpm", "rpm", "aarch64")]),
+    (lambda t: t.processor("plain", "debian"), "plain does not name its processor as debian does"),
+    (lambda t: t.artifacts("plain", "1"), "names no packages of plain"),
+    (lambda t: t.facts("none"), "has no configure preset none"),
+])
+# fmt: on
+def test_table(tmp_path, question, answer):
+    path = tmp_path / "CMakePresets.json"
+    path.write_text(json.dumps(TABLE))
+    if isinstance(answer, str):
+        with pytest.raises(Failure, match=answer):
+            question(presets.Table(path))
+    else:
+        assert question(presets.Table(path)) == answer
+
+
+def test_table_unreadable(tmp_path):
+    path = tmp_path / "CMakePresets.json"
+    path.write_text(json.dumps(TABLE)[1:])
+    with pytest.raises(Failure, match=f"the table of builds cannot be read: {path}"):
+        presets.Table(path)
+
+
+GNU_LD_MAP = """Archive member included to satisfy reference by file (symbol)
+
+/usr/lib/musl/lib/libc.a(printf.lo)
+                              main.cpp.o (printf)
+/usr/lib/musl/lib/../lib/libc.a(write.lo)
+                              /usr/lib/musl/lib/libc.a(printf.lo) (write)
+
+Discarded input sections
+
+ .text          0x0  0x0 CMakeFiles/Merovak.dir/src/main.cpp.o
+LOAD /usr/lib/musl/lib/rcrt1.o
+LOAD CMakeFiles/Merovak.dir/src/main.cpp.o
+LOAD /usr/lib/musl/lib/libc.a
+"""
+LLD_MAP = """     VMA      LMA     Size Align Out     In      Symbol
+     2a8      2a8       1c     1 .interp
+     2a8      2a8       1c     1         /usr/lib/musl/lib/rcrt1.o:(.text)
+     2c4      2c4       10     4         CMakeFiles/Merovak.dir/src/main.cpp.o:(.text)
+     2d4      2d4       10     4         /usr/lib/musl/lib/libc.a(printf.lo):(.text)
+     2e4      2e4       10     4         /usr/lib/musl/lib/../lib/libc.a(write.lo):(.text)
+"""
+
+
+@pytest.mark.parametrize("text", [GNU_LD_MAP, LLD_MAP], ids=["GNU ld", "lld"])
+def test_linked_files(tmp_path, text):
+    (tmp_path / "Merovak.map").write_text(text)
+    members = ["/usr/lib/musl/lib/libc.a(printf.lo)", "/usr/lib/musl/lib/libc.a(write.lo)"]
+    assert notices.linked_files(tmp_path / "Merovak.map") == (
+        ["/usr/lib/musl/lib/rcrt1.o"],
+        members,
+    )
+    text = notices.notices(tmp_path / "Merovak.map", "Title", ask_dpkg=False)
+    assert "  /usr/lib/musl/lib/libc.a (2 of its members)\n" in text
+    assert "could not be gathered" in text
+
+
+def test_map_without_files(tmp_path):
+    (tmp_path / "other.map").write_text("Memory map of another linker\n")
+    with pytest.raises(Failure, match=f"{tmp_path}/other.map: no file linked into the program"):
+        notices.linked_files(tmp_path / "other.map")
+
+
+def digests(data):
+    return [{"alg": f"SHA-{bits}", "content": hashlib.new(f"sha{bits}", data).hexdigest()}
+            for bits in (256, 512)]  # fmt: skip
+
+
+def release(folder, inside=b"MZ program", members=2):
+    """A zip that holds a program (INSIDE) and notices that list MEMBERS of an
+    archive, and the bill of materials of such a zip whose program is "MZ
+    program" and which takes two of the archive's members."""
+    zip_path = folder / "merovak-1.0.0-windows-x64.zip"
+    listed = (
+        f"  /usr/lib/libc.a ({members} of its members), from musl-dev\n{notices.END_OF_LIST}.\n"
+    )
+    with zipfile.ZipFile(zip_path, "w") as archive:
+        archive.writestr("Merovak.exe", inside)
+        archive.writestr("THIRD-PARTY-NOTICES", listed)
+    library = "pkg:deb/debian/musl-dev@1.2?arch=amd64"
+    linked = [{"name": "merovak:linked", "value": f"/usr/lib/libc.a({name}.o)"} for name in "ab"]
+    root = {"bom-ref": zip_path.name, "hashes": digests(zip_path.read_bytes())}
+    components = [
+        {"bom-ref": "Merovak.exe", "name": "Merovak", "hashes": digests(b"MZ program")},
+        {"bom-ref": library, "purl": library, "name": "musl-dev", "version": "1.2",
+         "properties": linked},
+    ]  # fmt: skip
+    dependencies = [{"ref": zip_path.name, "dependsOn": ["Merovak.exe"]},
+                    {"ref": "Merovak.exe", "dependsOn": [library]}]  # fmt: skip
+    return zip_path, {"metadata": {"component": root}, "components": components,
+                      "dependencies": dependencies}  # fmt: skip
+
+
+# fmt: off
+@pytest.mark.parametrize("made, change, installed, fault", [
+    ({}, lambda z, b: None, "", None),
+    ({}, lambda z, b: z.unlink(), "", "windows-x64.zip, which it describes, is not beside it"),
+    ({}, lambda z, b: z.write_bytes(b"x"), "", "SHA-256 is not that of merovak-1.0.0-windows"),
+    ({"inside": b"MZ other"}, lambda z, b: None, "", "SHA-256 is not that of Merovak.exe in"),
+    ({}, lambda z, b: b["dependencies"][0]["dependsOn"].append("x"), "", "to nothing: x"),
+    ({}, lambda z, b: b["components"][0].update({"bom-ref": "bin/x.exe"}), "", "holds no bin/x"),
+    ({"members": 3}, lambda z, b: None, "", "libc.a: the notices list 3, the bill of materials 2"),
+    ({}, lambda z, b: None, "1.3", "musl-dev:amd64, named at 1.2 and 1.2, is installed at 1.3"),
+    ({}, lambda z, b: None, "1.2", None),
+])
+# fmt: on
+def test_bom_faults(tmp_path, monkeypatch, made, change, installed, fault):
+    zip_path, bom = release(tmp_path, **made)
+    change(zip_path, bom)
+    path = tmp_path / f"{zip_path.name}.cdx.json"
+    path.write_text(json.dumps(bom))
+    monkeypatch.setattr(checks, "installed_version", lambda package: installed)
+    faults = list(checks.bom_faults(path, installed=bool(installed)))
+    assert [found for found in faults if fault in found] if fault else faults == [], faults
+    path.write_text("[" + json.dumps(bom))
+    assert next(checks.bom_faults(path)).startswith("not JSON")
+
+
+def test_manifests(tmp_path):
+    zip_path, bom = release(tmp_path)
+    bom["metadata"]["timestamp"] = "2026-12-08T12:00:00Z"
+    bom["metadata"]["component"].update(
+        {"description": "Tells", "supplier": {"name": "A"}, "manufacturer": {"name": "B"}}
+    )
+    (tmp_path / f"{zip_path.name}.cdx.json").write_text(json.dumps(bom))
+    manifests.write("https://example.org/1.0.0", tmp_path, "1.0.0")
+    assert list(checks.manifest_faults(tmp_path)) == []
+    zip_path.write_bytes(zip_path.read_bytes() + b"x")
+    assert len([f for f in checks.manifest_faults(tmp_path) if "is not the SHA-256 of" in f]) == 2
+
+
+def test_rpm_changelog(tmp_path):
+    (tmp_path / "changelog").write_text(
+        "merovak (1.0.1) unstable; urgency=medium\n\n"
+        "  * Fixed: a\n    long line.\n  * Added: b.\n\n"
+        " -- A Packager <a@example.org>  Wed, 09 Dec 2026 12:00:00 +0000\n\n"
+        "merovak (1.0.0) unstable; urgency=medium\n\n  * First.\n\n"
+        " -- B <b@example.org>  Tue, 08 Dec 2026 12:00:00 +0000\n"
+    )
+    assert documents.rpm_changelog(tmp_path / "changelog") == (
+        "* Wed Dec 09 2026 A Packager <a@example.org> - 1.0.1-1\n- Fixed: a\n  long line.\n"
+        "- Added: b.\n\n* Tue Dec 08 2026 B <b@example.org> - 1.0.0-1\n- First.\n"
+    )
+    (tmp_path / "changelog").write_text("merovak 1.0.0\n")
+    with pytest.raises(Failure, match="not a Debian changelog"):
+        documents.rpm_changelog(tmp_path / "changelog")
+
+
+if __name__ == "__main__":
+    sys.exit(pytest.main([__file__, "-q", "-p", "no:cacheprovider"]))
