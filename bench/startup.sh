@@ -20,10 +20,14 @@ static=$PWD/build/bench/linux-x86_64-static/Merovak
 export TZ=Europe/Amsterdam
 
 # The count for one run, in an environment of TZ alone (every variable costs a
-# little); the command's own status (5 after the time) is no error.
+# little); the command's own status (5 after the time) is no error, but a run
+# that gives no count is.
 instructions() {
-    env -i TZ="$TZ" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
-        sed -n 's/.*Collected : *//p' || true
+    local count
+    count=$(env -i TZ="$TZ" valgrind --tool=callgrind --callgrind-out-file=/dev/null "$@" 2>&1 >/dev/null |
+        sed -n 's/.*Collected : *//p'; exit "${PIPESTATUS[1]}")
+    [ -n "$count" ] || { echo "startup.sh: callgrind gave no count for $*" >&2 && return 1; }
+    echo "$count"
 }
 ours=$(instructions "$merovak" 0930)
 floor=$(instructions "${merovak%/*}/startup_floor")

@@ -84,7 +84,7 @@ sign() {
 dist=$PWD/dist
 folder=$PWD/build/dist
 rm -rf "$dist" "$folder"
-mkdir -p "$dist"
+mkdir -p "$dist" "$folder"
 # The version, as CMake configures the project.
 cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF >"$folder/version.log" ||
     { cat "$folder/version.log" >&2 && exit 1; }

@@ -37,9 +37,12 @@ if [ "$mode" = own ]; then
     root=$work/root
     resolved=()
     for word in "$date" "${program[@]}"; do # the files, by their paths, with their libraries
-        path=$(command -v -- "$word") && [ -f "$path" ] && word=$(realpath "$path") &&
-            mapfile -t libraries < <(ldd "$word" 2>/dev/null | grep -o '/[^ ]*') &&
-            mkdir -p "$root" && cp --parents -L "$word" "${libraries[@]}" "$root"
+        if path=$(command -v -- "$word") && [ -f "$path" ] && word=$(realpath "$path"); then
+            libraries=$(ldd "$word" 2>&1) || [[ $libraries == *'not a dynamic executable'* ]] ||
+                { echo "FAIL ldd $word: $libraries" && exit 1; }
+            mapfile -t libraries < <(grep -o '/[^ ]*' <<<"$libraries")
+            mkdir -p "$root" && cp --parents -L "$word" "${libraries[@]}" "$root" || exit 1
+        fi
         resolved+=("$word")
     done
     date=${resolved[0]} program=("${resolved[@]:1}")
@@ -83,12 +86,12 @@ elif [ ${#program[@]} -gt 1 ]; then
         same "$zone" "${program[@]}"
     done
 else
+    names=$(find "$zones" \( -path "$zones/posix" -o -path "$zones/right" \) -prune -o \
+        \( -type f -o -type l \) -printf '%P\n' | sort) && [ -n "$names" ] || exit 1
     while read -r tz; do
         same "$tz" "${program[@]}"
-    done < <(find "$zones" \( -path "$zones/posix" -o -path "$zones/right" \) -prune -o \
-        \( -type f -o -type l \) -printf '%P\n' | sort
-        printf '%s\n' CET-1CEST EST5EDT4 'AAA-5:45BBB' 'NST3:30NDT' 'CET-1CEST,M3.5.0,M10.5.0/3' \
-            'NZST-12NZDT,M9.5.0,M4.1.0/3' '<+0545>-5:45' 'IST-5:30' 'XXX+13:45' \
-            '<-03>3<-02>,M3.5.0/-2,M10.5.0/-1' :EST5EDT :GB-Eire "$zones/NZ-CHAT" '' -)
+    done < <(printf '%s\n' "$names" CET-1CEST EST5EDT4 'AAA-5:45BBB' 'NST3:30NDT' \
+        'CET-1CEST,M3.5.0,M10.5.0/3' 'NZST-12NZDT,M9.5.0,M4.1.0/3' '<+0545>-5:45' 'IST-5:30' 'XXX+13:45' \
+        '<-03>3<-02>,M3.5.0/-2,M10.5.0/-1' :EST5EDT :GB-Eire "$zones/NZ-CHAT" '' -)
 fi
 finish
