@@ -81,11 +81,11 @@ def write(url, dist, version, table=None):
             width=1000,
         )
         (dist / "winget" / f"Merovak.Merovak{suffix}.yaml").write_text(text)
-    # A bucket finds a newer version by the name of its x64 zip on the home page
-    # (or else in the download folder), and takes its files from where this
+    # A bucket finds a newer version by the name of a zip on the home page (or
+    # else in the download folder), and takes its files from where this
     # version's are, with the version in the URL replaced, and their SHA-256
     # from the SHA256SUMS beside them.
-    newest = max(zips, key=lambda entry: entry[1] == "64bit")[2]["component"]["bom-ref"]
+    newest = zips[0][2]["component"]["bom-ref"]
     scoop = {
         "version": version,
         "description": root["description"],
