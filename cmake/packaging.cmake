@@ -15,6 +15,8 @@ set(upstreamContact "The Merovak authors <merovak@example.org>")
 set(MEROVAK_MAINTAINER "${upstreamContact}"
     CACHE STRING "Who maintains the packages, as: Name <address>")
 set(MEROVAK_HOMEPAGE "" CACHE STRING "The project's home page, named in the packages if set")
+set(MEROVAK_SITE_URL "" CACHE STRING "The download site that the guides in the archives and zips name")
+set(MEROVAK_FINGERPRINT "" CACHE STRING "The fingerprint of the site's signing key, which they state")
 set(MEROVAK_AUTHENTICODE_CERT "" CACHE FILEPATH "Windows programs' code-signing certificate (chain), PEM")
 set(MEROVAK_AUTHENTICODE_KEY "" CACHE FILEPATH "Its private key, PEM")
 set(MEROVAK_PRESET "" CACHE STRING "The configure preset of this build, whose entry in CMakePresets.json names its packages")
@@ -37,12 +39,14 @@ endif()
 set(version ${PROJECT_VERSION})
 set(stage ${PROJECT_BINARY_DIR}/stage)
 file(GLOB releaseDataFiles ${PROJECT_SOURCE_DIR}/scripts/release_data/*.py)
+# The guides that the archives and zips carry name the site and its key, where known.
+set(guideSite --site=${MEROVAK_SITE_URL} --fingerprint=${MEROVAK_FINGERPRINT})
 if(WIN32 OR MEROVAK_STATIC)
   if(WIN32)
     install(TARGETS Merovak RUNTIME DESTINATION .)
     # The guide for Windows users, as plain text with Windows line ends.
     add_custom_command(OUTPUT README.txt
-      COMMAND ${releaseData} text ${PROJECT_SOURCE_DIR}/docs/windows.md README.txt
+      COMMAND ${releaseData} guide ${PROJECT_SOURCE_DIR} docs/windows.md README.txt --plain ${guideSite}
       DEPENDS docs/windows.md ${releaseDataFiles} VERBATIM)
     add_custom_target(documents ALL DEPENDS README.txt)
     install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
@@ -64,9 +68,24 @@ if(WIN32 OR MEROVAK_STATIC)
         WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
     endif()
   else()
+    # The README and the guides for Linux, linking only to what the archive holds.
     install(TARGETS Merovak RUNTIME DESTINATION .)
-    install(FILES man/Merovak.1 LICENSE README.md DESTINATION .)
-    install(FILES docs/linux.md docs/install.md DESTINATION docs)
+    install(FILES man/Merovak.1 LICENSE DESTINATION .)
+    set(guides README.md docs/linux.md docs/install.md)
+    set(held ${guides} Merovak.1 LICENSE THIRD-PARTY-NOTICES)
+    set(made)
+    foreach(guide IN LISTS guides)
+      add_custom_command(OUTPUT guides/${guide}
+        COMMAND ${releaseData} guide ${PROJECT_SOURCE_DIR} ${guide} guides/${guide} ${guideSite}
+          --holds ${held}
+        DEPENDS ${guide} ${releaseDataFiles} VERBATIM)
+      list(APPEND made ${PROJECT_BINARY_DIR}/guides/${guide})
+    endforeach()
+    file(MAKE_DIRECTORY ${PROJECT_BINARY_DIR}/guides/docs)
+    add_custom_target(documents ALL DEPENDS ${made})
+    install(FILES ${PROJECT_BINARY_DIR}/guides/README.md DESTINATION .)
+    install(FILES ${PROJECT_BINARY_DIR}/guides/docs/linux.md ${PROJECT_BINARY_DIR}/guides/docs/install.md
+            DESTINATION docs)
   endif()
   # A self-contained program holds code of other projects (the C library, the
   # compiler's runtime): their notices go beside it, made from the link map.
@@ -126,7 +145,11 @@ else()
     set(debianHomepage "Homepage: ${MEROVAK_HOMEPAGE}")
   endif()
   configure_file(packaging/copyright.in copyright @ONLY)
-  configure_file(packaging/changelog.in debian/changelog @ONLY)
+  # The Debian changelog, of this version and those before it, from CHANGELOG.md.
+  add_custom_command(OUTPUT debian/changelog
+    COMMAND ${releaseData} changelog debian ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${version}
+      ${MEROVAK_MAINTAINER} --output debian/changelog
+    DEPENDS CHANGELOG.md ${releaseDataFiles} VERBATIM)
   configure_file(packaging/control.in debian/control @ONLY)
   configure_file(packaging/merovak.spec.in merovak.spec @ONLY)
 
@@ -191,7 +214,7 @@ foreach(index RANGE ${last})
   endif()
   set(artifact ${PROJECT_BINARY_DIR}/packages/${file})
   list(APPEND commands COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package.sh ${PROJECT_BINARY_DIR}
-       ${staged} ${artifact} ${processor})
+       ${staged} ${artifact} ${processor} ${version} ${MEROVAK_MAINTAINER})
   if(MEROVAK_DPKG_QUERY)
     list(APPEND commands COMMAND ${releaseData} sbom
          --map Merovak.map --stage ${staged} --name merovak --version ${version}

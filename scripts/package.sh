@@ -12,9 +12,10 @@
 # and signature is of that time; archives list their files in name order, owned
 # by root: the same sources (and key) give the same bytes.
 # The build's target package runs it, once for each of its packages.
-# Usage: package.sh BUILD_DIR STAGE ARTIFACT PROCESSOR
+# Usage: package.sh BUILD_DIR STAGE ARTIFACT PROCESSOR VERSION MAINTAINER
 set -euo pipefail
-build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3") processor=$4
+build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3") processor=$4 version=$5
+maintainer=$6
 scripts=$(dirname "$(realpath "$0")")
 
 # needs TOOL... DEBIAN_PACKAGE: stops, saying so, where a tool is missing.
@@ -55,8 +56,8 @@ case $artifact in
     put "$stage/usr" --component rpm
     stamp
     mkdir -p "$build/rpmbuild"
-    { cat "$build/merovak.spec" && "$scripts/release-data" rpm-changelog "$build/debian/changelog"; } \
-        >"$build/rpmbuild/merovak.spec"
+    changelog=$("$scripts/release-data" changelog rpm "$scripts/../CHANGELOG.md" "$version" "$maintainer")
+    printf '%s\n' "$(cat "$build/merovak.spec")" "$changelog" >"$build/rpmbuild/merovak.spec"
     rpmbuild -bb --quiet --target "$processor" --define "_topdir $build/rpmbuild" \
         --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
         --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/merovak.spec" >/dev/null

@@ -13,18 +13,21 @@
 # Installs what it needs, as the table names it (apt-get, as root or through
 # sudo). The version is the one that CMake gives the project. The settings, in
 # the environment: MEROVAK_MAINTAINER="Name <address>", the packager the
-# packages name, and MEROVAK_HOMEPAGE, a home page; MEROVAK_AUTHENTICODE_CERT
-# and MEROVAK_AUTHENTICODE_KEY, a code-signing certificate (chain) and its
-# private key in PEM files, which sign the Windows programs; MEROVAK_DOWNLOAD_URL,
-# the folder that the release's files are downloaded from, for the manifests
-# of winget (dist/winget) and Scoop (dist/merovak.json); MEROVAK_SIGNING_KEY,
-# the fingerprint of an OpenPGP key of the maintainer's GnuPG keyring, which
-# signs the RPMs, an APT repository (dist/apt) and a dnf repository (dist/rpm)
-# of the packages, whose public key it exports (dist/merovak-archive-keyring.gpg
-# and .asc), and SHA256SUMS and merovak-VERSION.tar.gz (detached, armoured
-# .asc). Each that is not set is left out, and the release says so in one line.
-# Signatures are of SOURCE_DATE_EPOCH's time, so an Ed25519 or RSA key signs
-# alike every time: the key must be older than that.
+# packages name; MEROVAK_SITE_URL, the address of the download site that
+# scripts/publish.sh keeps, where this version's files will be at
+# MEROVAK_SITE_URL/VERSION/, for the manifests of winget (dist/winget) and
+# Scoop (dist/merovak.json) and the guides that the archives and zips hold;
+# MEROVAK_HOMEPAGE, the home page that the packages name (the site's, by
+# default); MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY, a
+# code-signing certificate (chain) and its private key in PEM files, which sign
+# the Windows programs; MEROVAK_SIGNING_KEY, the fingerprint of an OpenPGP key
+# of the maintainer's GnuPG keyring, which signs the RPMs, and SHA256SUMS and
+# merovak-VERSION.tar.gz (detached, armoured .asc), and whose public key it
+# exports (dist/merovak-archive-keyring.gpg and .asc). Each that is not set is
+# left out, and the release says so in one line. Signatures are of
+# SOURCE_DATE_EPOCH's time, so an Ed25519 or RSA key signs alike every time:
+# the key must be older than that. A version without an entry in CHANGELOG.md
+# is not released.
 # With --missing, it makes nothing and names the packages it would install.
 # Usage: release.sh [--missing]
 set -euo pipefail
@@ -55,8 +58,13 @@ export TZ=UTC LC_ALL=C.UTF-8 CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_L
 unset LANG LANGUAGE
 umask 022
 
+scripts=$PWD/scripts
+site=${MEROVAK_SITE_URL:-}
+site=${site%/}
+[ -z "$site" ] || export MEROVAK_SITE_URL=$site MEROVAK_HOMEPAGE=${MEROVAK_HOMEPAGE:-$site/}
 settings=()
-for name in MEROVAK_MAINTAINER MEROVAK_HOMEPAGE MEROVAK_AUTHENTICODE_CERT MEROVAK_AUTHENTICODE_KEY; do
+for name in MEROVAK_MAINTAINER MEROVAK_HOMEPAGE MEROVAK_SITE_URL MEROVAK_AUTHENTICODE_CERT \
+    MEROVAK_AUTHENTICODE_KEY; do
     value=${!name:-}
     [[ $name != *_AUTHENTICODE_* || -z $value ]] || value=$(realpath "$value")
     [ -z "$value" ] || settings+=("-D$name=$value")
@@ -71,16 +79,14 @@ if [ -n "$key" ]; then
     made=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' | sort -n |
         tail -n 1) || { echo "release.sh: MEROVAK_SIGNING_KEY: no key $key in the GnuPG keyring" >&2 && exit 1; }
     if [ "$made" -gt "$SOURCE_DATE_EPOCH" ]; then
-        echo "release.sh: $key is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH"): its signatures cannot be of that time" >&2
+        echo "release.sh: $key is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH")," \
+            "so its signatures cannot be of that time: sign with a key made before the commit (for a" \
+            "trial, docs/release.md shows how to make one), or release a commit made after the key" >&2
         exit 1
     fi
+    fingerprint=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "fpr" { print $10; exit }')
+    settings+=("-DMEROVAK_FINGERPRINT=$fingerprint")
 fi
-# sign OPTION OUTPUT FILE: an armoured OpenPGP signature by the key, of the
-# release's time (of which gpg warns every time).
-sign() {
-    { gpg --batch --yes --faked-system-time "$SOURCE_DATE_EPOCH!" --local-user "$key" --armor "$1" \
-        --output "$2" "$3" 2>&1 >&3 | { grep -v 'faked system time' >&2 || true; }; } 3>&1
-}
 dist=$PWD/dist
 folder=$PWD/build/dist
 rm -rf "$dist" "$folder"
@@ -90,6 +96,7 @@ cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF >"$folder/version.log" ||
     { cat "$folder/version.log" >&2 && exit 1; }
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/version/CMakeCache.txt")
 [ -n "$version" ] || { echo "release.sh: CMake gives the project no version" >&2 && exit 1; }
+scripts/release-data changelog entry CHANGELOG.md "$version"
 
 # Every artifact is built from the source archive, unpacked in a folder of its
 # own: the archive is proven to build, and the programs hold what it holds.
@@ -116,41 +123,17 @@ for preset in "${builds[@]}"; do
     cp "build/$preset"/packages/* "$dist"
 done
 
-# The manifests of winget and Scoop, for the zips as they are downloaded.
-if [ -n "${MEROVAK_DOWNLOAD_URL:-}" ]; then
-    scripts/release-data manifests "$MEROVAK_DOWNLOAD_URL" "$dist" "$version"
+# The manifests of winget and Scoop, for the zips as the site will hold them.
+if [ -n "$site" ]; then
+    scripts/release-data manifests "$site/$version/" "$dist" "$version"
 else
-    echo "No manifests for winget and Scoop: MEROVAK_DOWNLOAD_URL names no download folder"
+    echo "No manifests for winget and Scoop: MEROVAK_SITE_URL names no download site"
 fi
 
-# The repositories, signed: APT's (suite stable, component main), of the
-# Debian packages, made by apt-ftparchive, and dnf's, of the RPMs, made by
-# createrepo_c; and the key that checks them.
+# The key that checks the signatures, for apt (.gpg) and for rpm and gpg (.asc).
 if [ -n "$key" ]; then
-    apt=$dist/apt
-    mkdir -p "$apt/pool/main/m/merovak" "$dist/rpm"
-    cp "$dist"/*.deb "$apt/pool/main/m/merovak"
-    cp "$dist"/*.rpm "$dist/rpm"
-    architectures=$(for deb in "$dist"/*.deb; do dpkg-deb -f "$deb" Architecture; done | sort -u | paste -sd ' ')
-    for architecture in $architectures; do
-        index=$apt/dists/stable/main/binary-$architecture/Packages
-        mkdir -p "${index%/*}"
-        (cd "$apt" && apt-ftparchive --arch "$architecture" packages pool) >"$index"
-        gzip -9nk "$index" && xz -T1 -k "$index"
-    done
-    fields=(Origin=Merovak Label=Merovak Suite=stable Codename=stable Components=main
-        "Architectures=$architectures" "Date=$(date -u -R -d "@$SOURCE_DATE_EPOCH")")
-    apt-ftparchive "${fields[@]/#/-oAPT::FTPArchive::Release::}" release "$apt/dists/stable" >"$dist/Release"
-    mv "$dist/Release" "$apt/dists/stable/Release"
-    sign --clearsign "$apt/dists/stable/InRelease" "$apt/dists/stable/Release"
-    sign --detach-sign "$apt/dists/stable/Release.gpg" "$apt/dists/stable/Release"
-    find "$dist/rpm" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-    createrepo_c --no-database --revision "$SOURCE_DATE_EPOCH" --set-timestamp-to-revision "$dist/rpm" >/dev/null
-    sign --detach-sign "$dist/rpm/repodata/repomd.xml.asc" "$dist/rpm/repodata/repomd.xml"
     gpg --export "$key" >"$dist/merovak-archive-keyring.gpg"
     gpg --armor --export "$key" >"$dist/merovak-archive-keyring.asc"
-else
-    echo "No apt or dnf repository: MEROVAK_SIGNING_KEY names no key"
 fi
 
 cd "$dist"
@@ -161,7 +144,7 @@ cat SHA256SUMS
 # Signatures come last, over files that are final.
 if [ -n "$key" ]; then
     for file in SHA256SUMS "merovak-$version.tar.gz"; do
-        sign --detach-sign "$file.asc" "$file"
+        bash "$scripts/sign.sh" --detach-sign "$file.asc" "$file"
     done
     echo "Signed SHA256SUMS and merovak-$version.tar.gz with $MEROVAK_SIGNING_KEY"
 else

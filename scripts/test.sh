@@ -9,7 +9,7 @@
 # holds; the sanitized and fuzzing builds run the unit tables and the command
 # under the sanitizers, and each fuzz target. The Debian packages are those
 # that the table of builds (CMakePresets.json) names for building and testing
-# each build, and for releasing. Runs the builds' tests CTEST_PARALLEL_LEVEL at
+# each build, and for releasing and publishing. Runs the builds' tests CTEST_PARALLEL_LEVEL at
 # a time (by default, as many as there are processors), and lists at its end
 # every test that was skipped, and why.
 set -euo pipefail
@@ -19,7 +19,7 @@ cd "$(dirname "$0")/.."
 bash scripts/install-packages.sh python3
 workflows=$(scripts/release-data presets workflows)
 mapfile -t workflows <<<"$workflows"
-packages=$(scripts/release-data presets debian build,test,release "${workflows[@]}")
+packages=$(scripts/release-data presets debian build,test,release,publish "${workflows[@]}")
 mapfile -t packages <<<"$packages"
 bash scripts/install-packages.sh "${packages[@]}" ||
     echo "test.sh: going on; a test that needs what is missing says SKIPPED and why"

@@ -3,7 +3,7 @@
 # SPDX-License-Identifier: MIT
 # The channels that a release reaches its users through, tried as a user
 # would; read by release_test.sh, which has made the releases, and whose
-# $work, $source and $version these use.
+# $work, $source, $version, $site, $url and $key these use.
 # shellcheck disable=SC2154
 
 # windowsChannels DIST CERTIFICATE: the manifests of winget and Scoop name the
@@ -25,103 +25,134 @@ windowsChannels() {
     done
 }
 
-# served FOLDER DIST: publishes a release's repositories and key in FOLDER,
-# over what was there, as a publisher does.
-served() {
-    rm -rf "$1" && mkdir -p "$1" &&
-        cp -r "$2/apt" "$2/rpm" "$2/merovak-archive-keyring.gpg" "$2/merovak-archive-keyring.asc" "$1"
-}
-# asLocal TEXT: the page's lines, with the publisher's address and the system's
-# folders replaced by those of the test ($served, $root).
-asLocal() {
-    sed -e "s|https://downloads.example.org/merovak|file://$served|g" -e "s| /etc/| $root/etc/|g" \
-        -e "s|>/etc/|>$root/etc/|g" <<<"$1"
+# serve SITE: serves the folder SITE (made or not) over HTTP on 127.0.0.1, at a
+# free port, as $url, until the test ends.
+serve() {
+    python3 -c 'import functools, http.server, sys
+handler = functools.partial(http.server.SimpleHTTPRequestHandler, directory=sys.argv[1])
+server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), handler)
+print(server.server_port, flush=True)
+server.serve_forever()' "$1" >"$work/port" 2>"$work/served.log" &
+    onExit "kill $!"
+    for _ in {1..100}; do [ -s "$work/port" ] || sleep 0.05; done
+    url=http://127.0.0.1:$(cat "$work/port")
 }
 
-# aptChannel FIRST_DIST NEXT_DIST NEXT_VERSION: the page's lines add the APT
-# repository of the first release to a root of the test's own (its C library
-# taken as installed), install the command from it, and upgrade it to the next
-# release once that is published there; apt takes the package that the release
-# holds, and refuses a repository altered after signing, installing nothing.
-aptChannel() {
-    local first=$1 next=$2 nextVersion=$3 lines
-    served=$work/served root=$work/apt-root
-    aptRoot() {
-        rm -rf "$root" && mkdir -p "$root"/etc/apt/{apt.conf.d,preferences.d,sources.list.d} \
-            "$root"/var/lib/dpkg/{info,updates} "$root"/var/lib/apt/lists/partial \
-            "$root"/var/cache/apt/archives/partial "$root"/var/log/apt
-        dpkg-query -s "libc6:$(dpkg --print-architecture)" |
-            grep -v -E '^(Depends|Breaks|Recommends|Suggests|Replaces|Conffiles):|^ ' >"$root/var/lib/dpkg/status"
-        touch "$root/var/lib/dpkg/available"
-    }
-    apt-get() { # shellcheck disable=SC2317 # run by the page's lines
-        command apt-get -q -y -o Dir="$root" -o Dir::State::status="$root/var/lib/dpkg/status" \
-            -o Debug::NoLocking=1 -o APT::Sandbox::User="$(id -un)" -o Dpkg::Use-Pty=0 \
-            -o DPkg::Options::=--root="$root" -o DPkg::Options::=--admindir="$root/var/lib/dpkg" \
-            -o DPkg::Options::=--log="$root/var/log/dpkg.log" -o DPkg::Options::=--force-not-root \
-            -o DPkg::Options::=--force-bad-path "$@"
-    }
-    export -f apt-get
-    export root
-    aptRoot && served "$served" "$first"
-    lines=$(page "$source/docs/install.md" apt-repository) || return
-    expect 'apt: the repository added, the command installed' bash -c "$(asLocal "$lines")"
-    expect 'apt: it answers' "$root/usr/bin/Merovak"
-    has 'apt: it answers with the usage text' '^Usage: Merovak'
-    expect 'apt: the package downloaded' bash -c 'cd "$1" && apt-get download merovak' - "$work"
-    expect 'apt: the package is the release'"'"'s' cmp "$work/merovak_${version}_$(dpkg --print-architecture).deb" \
-        "$first/merovak_${version}_$(dpkg --print-architecture).deb"
-    served "$served" "$next"
-    lines=$(page "$source/docs/install.md" apt-upgrade) || return
-    expect 'apt: upgraded' bash -c "$(asLocal "$lines")"
-    expect 'apt: the next release installed' dpkg-query --admindir="$root/var/lib/dpkg" -W merovak
+# inRoot COMMAND...: COMMAND in a root of the test's own, this machine's, with
+# its changes kept in the test's folder (an overlay), and apt without the
+# machine's own sources; it needs root. canRoot says whether one can be made.
+inRoot() {
+    local root=$work/root
+    mkdir -p "$root"/{upper,work,merged}
+    unshare --mount --fork sh -c 'mount -t overlay overlay -o "lowerdir=/,upperdir=$1/upper,workdir=$1/work" \
+        "$1/merged" && mount -t proc proc "$1/merged/proc" && mount --rbind /dev "$1/merged/dev" &&
+        shift && exec chroot "$@"' - "$root" "$root/merged" "$@"
+}
+canRoot() {
+    [ "$(id -u)" -eq 0 ] || { lacks+=("root, which a root of the test's own for apt and dnf needs") && return; }
+    local answer
+    answer=$(inRoot sh -c 'rm -f /etc/apt/sources.list /etc/apt/sources.list.d/*' 2>&1) ||
+        lacks+=("a root of the test's own for apt and dnf (an overlay of this machine's): $answer")
+}
+
+# publish NAME DIST: NAME, publishing DIST into the site with the release's settings.
+publish() {
+    expect "$1" env -C "$(dirname "$2")" "${settings[@]}" bash scripts/publish.sh "$site"
+}
+# refused WHAT DIST SITE REASON: publishing DIST into SITE is refused, saying
+# REASON, and SITE is as it was ($work/published).
+refused() {
+    expect "$1 refused" bash -c '! env -C "$1/.." "${@:3}" bash scripts/publish.sh "$2" 2>&1' - "$2" "$3" \
+        "${settings[@]}"
+    has "$1 refused, saying why" "$4"
+    expect "$1 refused: the site as it was" diff -r "$work/published" "$3"
+}
+# homeBlock NAME: the lines of the block that the home page marks NAME.
+homeBlock() {
+    python3 -c 'import html, re, sys
+found = re.search(r"<pre data-block=\"%s\"><code>(.*?)</code></pre>" % sys.argv[2], open(sys.argv[1]).read(), re.S)
+print(html.unescape(found[1]) if found else "false no block " + sys.argv[2])' "$site/index.html" "$1"
+}
+
+# siteChannels FIRST_DIST NEXT_DIST NEXT_VERSION UNSIGNED_RPM: the first
+# release is published into the site, whose home page's apt lines, run as
+# they stand in a root of the test's own, install it; the next, published
+# after it, then updates it, and apt offers both, as dnf lists both from the
+# signed repository; the bucket clones over HTTP with the next's manifest;
+# every link of the home page answers, and every file matches its signed
+# SHA256SUMS. Publishing again changes nothing; a release with a changed file,
+# or a changed SHA256SUMS, and an older one are refused, and leave the site as
+# it was. The
+# install guide's apt lines, where its address cannot be reached, fail and
+# leave nothing under /etc/apt; rpmkeys with the key alone accepts every RPM
+# and refuses an unsigned or an altered one.
+siteChannels() {
+    local first=$1 next=$2 nextVersion=$3 unsigned=$4 rpm
+    publish 'publish the first release' "$first"
+    has 'publish: it says so' "^Published $version in $site, for $url\$"
+    expect 'apt, with the install guide'"'"'s lines: refused where the site is not reachable' inRoot bash -c \
+        'find /etc/apt >/before && ! bash -c "$1" && find /etc/apt | cmp /before -' - \
+        "$(page "$source/docs/install.md" apt-repository)"
+    expect 'apt, with the home page'"'"'s lines: installed' inRoot bash -c "$(homeBlock apt-repository)" < <(yes)
+    expect 'apt: the first release installed' inRoot dpkg-query -W merovak
+    has 'apt: the first release installed' "^merovak	$version\$"
+    publish 'publish the next release' "$next"
+    cp -a "$site" "$work/published"
+    expect 'apt, with the home page'"'"'s lines: updated' inRoot bash -c "$(homeBlock apt-upgrade)" < <(yes)
+    expect 'apt: the next release installed' inRoot bash -c 'dpkg-query -W merovak && apt-cache madison merovak'
     has 'apt: the next release installed' "^merovak	$nextVersion\$"
-    lines=$(page "$source/docs/install.md" apt-remove) || return
-    expect 'apt: removed' bash -c "$(asLocal "$lines")"
-    expect 'apt: nothing left' bash -c '! compgen -G "$1/usr/bin/*" && ! compgen -G "$1/etc/apt/*/merovak*"' - "$root"
+    for release in "$version" "$nextVersion"; do
+        has "apt offers $release" "^ *merovak | *$release | $url/apt stable/main"
+    done
+    expect 'apt, with the home page'"'"'s lines: removed' inRoot bash -c "$(homeBlock apt-remove)" < <(yes)
+    expect 'apt: nothing left' inRoot bash -c '! dpkg-query -W merovak 2>/dev/null | grep -q . &&
+        ! compgen -G "/etc/apt/*/merovak*" && ! compgen -G /usr/bin/Merovak'
 
-    # One byte of InRelease changed: apt refuses the repository.
-    aptRoot && served "$served" "$first"
-    sed -i '0,/Merovak/s//Merovek/' "$served/apt/dists/stable/InRelease"
-    lines=$(page "$source/docs/install.md" apt-repository) || return
-    expect 'apt: an altered repository refused' bash -c '! bash -c "$1" 2>&1' - "$(asLocal "$lines")"
-    has 'apt: an altered repository refused, as not signed' 'NO_PUBKEY\|not signed\|BADSIG\|[Ss]ignature'
-    expect 'apt: an altered repository, nothing installed' test ! -e "$root/usr/bin/Merovak"
-    unset -f apt-get
-}
-
-# dnfChannel FIRST_DIST NEXT_DIST UNSIGNED_RPM: the page's lines add the dnf
-# repository of the first release; dnf, its checks of the repository's and the
-# packages' signatures on, finds that release, then the next once it is
-# published there, and downloads it; rpmkeys with the key alone accepts every
-# RPM of both and refuses an unsigned or an altered one; gpgv with the keyring
-# accepts the repository's signature.
-dnfChannel() {
-    local first=$1 next=$2 unsigned=$3 lines rpm
-    served=$work/served root=$work/dnf-root
-    rm -rf "$root" && mkdir -p "$root/etc/yum.repos.d"
-    printf '[main]\ngpgcheck=1\nrepo_gpgcheck=1\nreposdir=%s\ncachedir=%s\n' "$root/etc/yum.repos.d" \
-        "$work/dnf-cache" >"$work/dnf.conf"
-    dnfIn() { # shellcheck disable=SC2317 # run by expect
-        dnf -q -y -c "$work/dnf.conf" --installroot="$root/installed" --releasever=1 --disableplugin=local "$@"
-    }
-    served "$served" "$first"
-    lines=$(page "$source/docs/install.md" dnf-repository) || return
-    expect 'dnf: the repository added' bash -c "$(asLocal "$lines")"
-    expect 'dnf: the repository read, its signature checked' dnfIn list --showduplicates merovak
-    has 'dnf: the first release found' "^merovak\.$(uname -m) *$version-1 "
-    served "$served" "$next"
-    expect 'dnf: the next release downloaded' dnfIn --refresh download --destdir "$work/dnf-download" merovak
+    expect 'dnf, with the home page'"'"'s lines: the repository added' inRoot bash -c "$(homeBlock dnf-repository)"
+    local dnf=(dnf -q -y --releasever=1 --disableplugin=local)
+    expect 'dnf: the repository read, its signature checked' inRoot "${dnf[@]}" list --showduplicates merovak
+    for release in "$version" "$nextVersion"; do
+        has "dnf lists $release" "^merovak\.$(uname -m) *$release-1 "
+    done
+    expect 'dnf: the next release downloaded' inRoot "${dnf[@]}" download --destdir /downloaded merovak
     rpm=merovak-$nextVersion-1.$(uname -m).rpm
-    expect 'dnf: the next release is the one published' cmp "$work/dnf-download/$rpm" "$next/$rpm"
-    expect 'gpgv: the repository signed' gpgv --keyring "$first/merovak-archive-keyring.gpg" \
-        "$first/rpm/repodata/repomd.xml.asc" "$first/rpm/repodata/repomd.xml"
+    expect 'dnf: it is the one published' cmp "$work/root/upper/downloaded/$rpm" "$next/$rpm"
+
+    expect 'the bucket, cloned over HTTP' git clone -q "$url/scoop.git" "$work/bucket"
+    expect 'the bucket: the next version' git -C "$work/bucket" log --format=%s
+    has 'the bucket: a commit for each version' "^merovak: Update to version $version\$"
+    expect 'the bucket: the next manifest' cmp "$work/bucket/bucket/merovak.json" "$next/merovak.json"
+    expect 'every link of the home page answers' python3 -c 'import re, sys, urllib.request
+for link in sorted(set(re.findall(r"href=\"([^\"]+)\"", open(sys.argv[1]).read()))):
+    urllib.request.urlopen(sys.argv[2] + "/" + link).read()' "$site/index.html" "$url"
+    for release in "$version" "$nextVersion"; do
+        expect "$release: every file matches its signed SHA256SUMS" bash -c 'cd "$1" &&
+            gpgv --keyring "$2" SHA256SUMS.asc SHA256SUMS && sha256sum --strict -c SHA256SUMS' - \
+            "$site/$release" "$site/merovak-archive-keyring.gpg"
+    done
+
+    # Publishing again changes nothing; what the site must not take is refused.
+    publish 'publish the next release again' "$next"
+    expect 'published again, not a byte changed' diff -r "$work/published" "$site"
+    local what file reason
+    while IFS=: read -r what file reason; do # a file of the next release changed
+        cp "$next/$file" "$work/kept" && printf 'x' >>"$next/$file"
+        refused "$what" "$next" "$site" "$reason"
+        mv "$work/kept" "$next/$file"
+    done <<EOF
+a changed package:merovak-$nextVersion-1.$(uname -m).rpm:does not match its SHA256SUMS: merovak-$nextVersion-1
+changed checksums:SHA256SUMS:the signature of .*SHA256SUMS is not by the key in
+EOF
+    site=$work/newer publish 'publish the next release into a site of its own' "$next"
+    rm -rf "$work/published" && cp -a "$work/newer" "$work/published"
+    refused 'an older release' "$first" "$work/newer" \
+        "is older than the newest version published, $nextVersion"
 
     local keys=(rpmkeys --dbpath "$work/rpmdb" --define '_pkgverify_level signature')
-    expect 'rpmkeys: the key imported' "${keys[@]}" --import "$first/merovak-archive-keyring.asc"
-    for rpm in "$first"/*.rpm "$first"/rpm/*.rpm "$next"/*.rpm; do
-        expect "rpmkeys: ${rpm#"$work"/} signed" "${keys[@]}" -K "$rpm"
-        has "rpmkeys: ${rpm#"$work"/} signed" 'digests signatures OK$'
+    expect 'rpmkeys: the key imported' "${keys[@]}" --import "$site/merovak-archive-keyring.asc"
+    for rpm in "$site"/rpm/*.rpm; do
+        expect "rpmkeys: ${rpm##*/} signed" "${keys[@]}" -K "$rpm"
+        has "rpmkeys: ${rpm##*/} signed" 'digests signatures OK$'
     done
     cp "$first/${unsigned##*/}" "$work/altered.rpm"
     printf 'x' | dd of="$work/altered.rpm" bs=1 seek=5000 conv=notrunc 2>/dev/null

@@ -2,10 +2,12 @@
 # SPDX-License-Identifier: MIT
 """The parsing of release-data, in tables: the table of builds, the link maps
 of GNU ld and lld, the checks of a bill of materials against the file beside
-it, of the manifests against the zips, and a Debian changelog read as an RPM's.
-Run by ctest; by hand: python3 -m pytest tests/release_data_test.py"""
+it, of the manifests against the zips, CHANGELOG.md made into packages'
+changelogs, and the releases that the download site takes. Run by ctest; by
+hand: python3 -m pytest tests/release_data_test.py"""
 import hashlib
 import json
+import re
 import sys
 import zipfile
 from pathlib import Path
@@ -14,7 +16,7 @@ import pytest
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "scripts"))
-from release_data import Failure, checks, documents, manifests, notices, presets  # noqa: E402
+from release_data import Failure, changelog, checks, manifests, notices, presets, site  # noqa
 
 
 # fmt: off
@@ -175,21 +177,86 @@ def test_manifests(tmp_path):
     assert len([f for f in checks.manifest_faults(tmp_path) if "is not the SHA-256 of" in f]) == 2
 
 
-def test_rpm_changelog(tmp_path):
-    (tmp_path / "changelog").write_text(
-        "merovak (1.0.1) unstable; urgency=medium\n\n"
-        "  * Fixed: a\n    long line.\n  * Added: b.\n\n"
-        " -- A Packager <a@example.org>  Wed, 09 Dec 2026 12:00:00 +0000\n\n"
-        "merovak (1.0.0) unstable; urgency=medium\n\n  * First.\n\n"
-        " -- B <b@example.org>  Tue, 08 Dec 2026 12:00:00 +0000\n"
-    )
-    assert documents.rpm_changelog(tmp_path / "changelog") == (
-        "* Wed Dec 09 2026 A Packager <a@example.org> - 1.0.1-1\n- Fixed: a\n  long line.\n"
-        "- Added: b.\n\n* Tue Dec 08 2026 B <b@example.org> - 1.0.0-1\n- First.\n"
-    )
-    (tmp_path / "changelog").write_text("merovak 1.0.0\n")
-    with pytest.raises(Failure, match="not a Debian changelog"):
-        documents.rpm_changelog(tmp_path / "changelog")
+CHANGES = """# Changelog
+
+## [Unreleased]
+
+### Fixed
+
+- Not yet.
+
+## [1.0.1] - 2026-12-09
+
+### Fixed
+
+- `a`, in a
+  [long](https://example.org) line.
+
+### Added
+
+- b.
+
+## [1.0.0] - 2026-12-08
+
+### Added
+
+- First.
+"""
+
+
+@pytest.mark.parametrize("form, version, made", [
+    ("debian", "1.0.1", "merovak (1.0.1) unstable; urgency=medium\n\n"
+     "  * Fixed: a, in a long line.\n"
+     "  * Added: b.\n\n -- A <a@example.org>  Wed, 09 Dec 2026 12:00:00 +0000\n\n"
+     "merovak (1.0.0)"),
+    ("rpm", "1.0.0", "* Tue Dec 08 2026 A <a@example.org> - 1.0.0-1\n- Added: First.\n"),
+    ("rpm", "0.9", "CHANGELOG.md has no entry for version 0.9: add one, ## [0.9] - YYYY-MM-DD"),
+])  # fmt: skip
+def test_changelog(form, version, made):
+    if made.startswith("CHANGELOG.md"):
+        with pytest.raises(Failure, match=re.escape(made)):
+            getattr(changelog, form)(CHANGES, version, "A <a@example.org>")
+    else:
+        assert getattr(changelog, form)(CHANGES, version, "A <a@example.org>").startswith(made)
+
+
+def folder(path, version, url="http://site", extra=b""):
+    """A release of VERSION in PATH, for the site at URL, with its SHA256SUMS."""
+    path.mkdir(parents=True)
+    (path / f"merovak-{version}.tar.gz").write_bytes(b"source" + extra)
+    scoop = {
+        "architecture": {"64bit": {"url": f"{url}/{version}/merovak-{version}-windows-x64.zip"}}
+    }
+    (path / "merovak.json").write_text(json.dumps(scoop))
+    sums = [
+        f"{hashlib.sha256(file.read_bytes()).hexdigest()}  {file.name}" for file in path.iterdir()
+    ]
+    (path / "SHA256SUMS").write_text("\n".join(sorted(sums)) + "\n")
+    return path
+
+
+@pytest.mark.parametrize("version, url, published, change, refusal", [
+    ("1.0.1", "http://site", ["1.0.0"], None, None),
+    ("1.0.0", "http://site", ["1.0.0"], None, None),
+    ("1.0.0", "http://site", ["1.0.0"], "extra", "already, with other files: SHA256SUMS, m"),
+    ("1.0.0", "http://site", ["1.0.1", "1.0.10"], None, "the newest version published, 1.0.10"),
+    ("1.0.0", "http://other", [], None, "files at http://other/1.0.0/, not at http://site/1.0.0/"),
+    ("1.0.0", "http://site", [], "changed", "not match its SHA256SUMS: merovak-1.0.0.tar.gz"),
+    ("1.0.0", "http://site", [], "unlisted", "does not match its SHA256SUMS: x (not listed)"),
+])  # fmt: skip
+def test_admit(tmp_path, version, url, published, change, refusal):
+    for held in published:
+        folder(tmp_path / "site" / held, held)
+    dist = folder(tmp_path / "dist", version, url, b"x" if change == "extra" else b"")
+    if change == "changed":
+        (dist / f"merovak-{version}.tar.gz").write_bytes(b"other")
+    if change == "unlisted":
+        (dist / "x").write_text("x")
+    if refusal:
+        with pytest.raises(Failure, match=re.escape(refusal)):
+            site.admit(tmp_path / "site", dist, "http://site")
+    else:
+        assert site.admit(tmp_path / "site", dist, "http://site") == version
 
 
 if __name__ == "__main__":

@@ -42,31 +42,33 @@ for tool in lintian:lintian rpmlint:rpmlint openssl:openssl osslsigncode:osslsig
 done
 command -v dnf >/dev/null && ! dnf --disableplugin=local download --help >/dev/null 2>&1 &&
     lacks+=("dnf's download command (Debian package dnf-plugins-core)")
+# shellcheck source=channels.sh
+. "$(dirname "$0")/channels.sh"
+canRoot
 lacking
 rm -rf "$kept"
 releaseData=$source/scripts/release-data
 
 # The releases of the tree as it is (the source archive is made from its
-# commit), by one packager with a home page, with a throwaway OpenPGP key (made
-# before the commit, whose time its signatures take), a throwaway code-signing
-# certificate and a download folder: the first; the second in another folder,
-# on another file system where there is one, with another umask, time zone,
-# locale and clock, and a change that it does not commit, the same byte for
-# byte; a third without the settings, which says what it leaves out and makes
-# the rest alike; and the next version's, with the key alone, published into
-# the first's repositories.
+# commit), by one packager with a home page, with the trial key and
+# code-signing certificate that the releasing guide makes, for a site served
+# here: the first; the second in another folder, on another file system where
+# there is one, with another umask, time zone, locale and clock, and a change
+# that it does not commit, the same byte for byte; a third without the
+# settings, which says what it leaves out and makes the rest alike; and the
+# next version's, with its entry in CHANGELOG.md, for the same site.
 export MEROVAK_MAINTAINER='A Packager <packager@example.net>' MEROVAK_HOMEPAGE=https://example.net/merovak
 if ! elsewhere=$(mktemp -d -p /dev/shm); then elsewhere=$(mktemp -d); fi
-export GNUPGHOME=$work/gnupg
 onExit 'gpgconf --kill all; rm -rf "$elsewhere"'
-mkdir -m 700 "$GNUPGHOME"
-expect 'signing key' gpg --batch --faked-system-time 20200101T000000 --passphrase '' \
-    --quick-gen-key 'Merovak test <test@example.org>' ed25519 sign never
-key=$(gpg --list-keys --with-colons | awk -F: '$1 == "fpr" { print $10; exit }')
-expect 'code-signing certificate' openssl req -x509 -newkey rsa:2048 -nodes -keyout "$work/code.key" \
-    -out "$work/code.pem" -days 36500 -subj '/CN=Merovak test' -addext extendedKeyUsage=codeSigning
-settings=(MEROVAK_SIGNING_KEY="$key" MEROVAK_AUTHENTICODE_CERT="$work/code.pem"
-    MEROVAK_AUTHENTICODE_KEY="$work/code.key" MEROVAK_DOWNLOAD_URL="https://example.net/merovak/$version/")
+trial=$(page "$source/docs/release.md" trial-keys) || exit 1
+expect 'the trial key and certificate' env HOME="$work" bash -euc "$trial"'
+    printf "%s\n" "$GNUPGHOME" "$MEROVAK_SIGNING_KEY" "$MEROVAK_AUTHENTICODE_CERT" "$MEROVAK_AUTHENTICODE_KEY"'
+{ read -r GNUPGHOME && read -r key && read -r certificate && read -r privateKey; } <"$work/out"
+export GNUPGHOME
+site=$work/site
+serve "$site" # $url
+settings=(MEROVAK_SIGNING_KEY="$key" MEROVAK_AUTHENTICODE_CERT="$certificate"
+    MEROVAK_AUTHENTICODE_KEY="$privateKey" MEROVAK_SITE_URL="$url")
 first=$work/merovak second=$elsewhere/a/deeper/folder/merovak third=$work/third next=$work/next
 for copy in "$first" "$second" "$third" "$next"; do # the tree's files, committed or not, and its history
     mkdir -p "$copy" && git -C "$source" ls-files -co --exclude-standard -z |
@@ -76,6 +78,8 @@ done
 sed -i 's/Usage: Merovak/Usage: Changed/' "$second/src/main.cpp"
 nextVersion=${version%.*}.$((${version##*.} + 1))
 sed -i "s/\(project(Merovak VERSION \)$version\b/\1$nextVersion/" "$next/CMakeLists.txt"
+sed -i "0,/^## \[$version\]/s//## [$nextVersion] - 2026-12-09\n\n### Fixed\n\n- A fault of $version.\n\n&/" \
+    "$next/CHANGELOG.md"
 expect 'the next version committed' git -C "$next" -c user.name=Test -c user.email=test@example.org \
     commit -q -a -m "Version $nextVersion"
 
@@ -97,32 +101,33 @@ start 'release without settings' bash "$third/scripts/release.sh"
 released release
 has 'release says it signs' "^Signed SHA256SUMS and merovak-$version.tar.gz with $key\$"
 released 'release without settings'
-for line in '^Windows programs not signed: ' '^No manifests for winget and Scoop: ' \
-    '^No apt or dnf repository: ' '^Not signed: '; do
+for line in '^Windows programs not signed: ' '^No manifests for winget and Scoop: ' '^Not signed: '; do
     has "release without settings: $line" "$line"
 done
 start 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
     TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh 2>&1' - "$second" \
     env "${settings[@]}" LD_PRELOAD="$fakeLibrary" FAKETIME=+3d
-start 'next release' env MEROVAK_SIGNING_KEY="$key" bash "$next/scripts/release.sh"
+start 'next release' env "${settings[@]}" bash "$next/scripts/release.sh"
 released 'release elsewhere'
 has 'release elsewhere names what it leaves out' '^release.sh: not in the release, .*: .*src/main.cpp'
 released 'next release'
 dist=$first/dist
 expect 'the same bytes elsewhere' diff -r "$dist" "$second/dist"
-# Without the settings, the same files but for what the settings sign or add.
+# Without the settings, the same files but for what the settings sign, add or
+# name (the archives' guides name the site).
 expect 'the same bytes without the settings, but for the signed' diff -r -x '*windows*' -x '*.rpm*' \
-    -x 'SHA256SUMS*' -x '*.asc' -x '*.gpg' -x apt -x rpm -x winget -x merovak.json "$third/dist" "$dist"
-expect 'without the settings, nothing signed or published' bash -c '! compgen -G "$1/*.asc" &&
-    ! compgen -G "$1/merovak.json" && ! compgen -G "$1/apt" && ! compgen -G "$1/winget"' - "$third/dist"
+    -x '*-linux-*.tar.gz*' -x 'SHA256SUMS*' -x '*.asc' -x '*.gpg' -x winget -x merovak.json "$third/dist" "$dist"
+expect 'without the settings, nothing signed and no manifests' bash -c '! compgen -G "$1/*.asc" &&
+    ! compgen -G "$1/merovak.json" && ! compgen -G "$1/winget"' - "$third/dist"
 expect 'merovak-$version.tar.gz.asc verifies' gpg --verify "$dist/merovak-$version.tar.gz.asc" \
     "$dist/merovak-$version.tar.gz"
 # A download checked, and a static archive installed, with the page's lines.
 check=$(page "$source/docs/install.md" check-download) || exit 1
 expect 'checking a download' bash -c "cd \"\$1\" && {
-$check
+${check//FINGERPRINT/$key}
 } 2>&1" - "$dist"
-has 'checking a download: the signature' '^gpg: Good signature from'
+has 'checking a download: the signature' '^gpgv: Good signature from'
+has 'checking a download: the checksum' "^merovak-$version-windows-x64.zip: OK"
 # The files are those that the table of builds names for each build that
 # ships, each made by its build with its bill of materials, and the source
 # archive, all in SHA256SUMS.
@@ -147,9 +152,7 @@ for artifact in "${expected[@]}"; do
     has "release holds $artifact" "^$artifact: OK\$"
 done
 expect 'release holds nothing else at its top' test "$(grep -c '^[^/]*: OK$' "$work/out")" -eq ${#expected[@]}
-for folder in apt/dists/stable/ apt/pool/main/m/merovak/ rpm/ winget/; do # the channels' folders
-    sed -i "\|^$folder|d" "$work/out"
-done
+sed -i '\|^winget/Merovak\.Merovak\(\.installer\|\.locale\.en-US\)\?\.yaml: OK$|d' "$work/out"
 hasNot 'release holds nothing else below its top' /
 # The packages as shipped pass the linters, and the bills of materials are
 # true to the files beside them, the programs inside and the packages
@@ -185,7 +188,7 @@ for build in "${builds[@]}"; do
     for line in "^MIT|$version|$architecture|$MEROVAK_MAINTAINER|$MEROVAK_HOMEPAGE|(none)" \
         ' /usr/bin/Merovak' ' /usr/share/man/man1/Merovak.1.gz' '^l /usr/share/licenses/merovak/LICENSE' \
         '^Recommends: tzdata' "^\\* Tue Dec 08 2026 $MEROVAK_MAINTAINER - $version-1" \
-        '^- First release: Merovak TIME tells a script by its exit status whether'; do
+        '^- Added: Merovak TIME tells a script by its exit status whether the local time'; do
         has "$architecture RPM: $line" "$line\$"
     done
     expect "$architecture RPM's program" bash -c 'rpm2cpio "$1" | (cd "$2" && cpio -id --quiet ./usr/bin/Merovak) &&
@@ -231,15 +234,13 @@ expect 'static archive installed' env HOME="$work/home" bash -c "cd ~ && $unpack
 has 'static archive: the command answers' '^Usage: Merovak'
 expect 'static archive: the manual' test -s "$work/home/.local/share/man/man1/Merovak.1"
 # The signed Windows programs pass their builds' tests, as the release built
-# them; the release reaches users through winget and Scoop, apt and dnf.
+# them; the release reaches users through winget and Scoop, and, once it is
+# published with the next into the site, through its home page, apt and dnf.
 for build in "${builds[@]}"; do
     nestedTests "$build: the Windows tests of the release's programs" "$made/$build" -L windows --no-tests=ignore
 done
-# shellcheck source=channels.sh
-. "$(dirname "$0")/channels.sh"
-windowsChannels "$dist" "$work/code.pem"
-aptChannel "$dist" "$next/dist" "$nextVersion"
-dnfChannel "$dist" "$next/dist" "$third/dist/merovak-$version-1.$(uname -m).rpm"
+windowsChannels "$dist" "$certificate"
+siteChannels "$dist" "$next/dist" "$nextVersion" "$third/dist/merovak-$version-1.$(uname -m).rpm"
 
 # The first release, for the tests of its files against their schemas.
 [ "$failed" -ne 0 ] || cp -r "$dist" "$kept"

@@ -9,7 +9,7 @@ import json
 import sys
 from pathlib import Path
 
-from . import Failure, checks, documents, manifests, notices, sbom
+from . import Failure, changelog, checks, documents, manifests, notices, sbom, site
 from .presets import Table
 
 
@@ -56,12 +56,33 @@ def check_manifests(args):
     return said(list(checks.manifest_faults(args.dist, args.schemas)))
 
 
-def write_rpm_changelog(args):
-    print(documents.rpm_changelog(args.changelog), end="")
+def write_changelog(args):
+    text = Path(args.changelog).read_text()
+    if args.form == "entry":
+        changelog.entry(text, args.version)
+    else:
+        made = getattr(changelog, args.form)(text, args.version, args.maintainer)
+        Path(args.output).write_text(made) if args.output else print(made, end="")
 
 
-def write_text(args):
-    Path(args.output).write_bytes(documents.plain_text(Path(args.markdown).read_text()))
+def write_guide(args):
+    text = documents.filled(Path(args.source, args.guide).read_text(), args.site, args.fingerprint)
+    if args.plain:
+        Path(args.output).write_bytes(documents.plain_text(text))
+    else:
+        Path(args.output).write_text(documents.linked(text, args.guide, set(args.holds)))
+
+
+def answer_site(args):
+    if args.question == "admit":
+        print(site.admit(args.site, args.dist, args.url.rstrip("/")))
+    elif args.question == "time":
+        print(site.release_time(args.dist))
+    elif args.question == "versions":
+        print("\n".join(site.versions(args.site)))
+    else:
+        page = site.page(args.site, args.url.rstrip("/"), args.fingerprint)
+        (Path(args.site) / "index.html").write_text(page)
 
 
 def answer_presets(args):
@@ -121,8 +142,38 @@ def parser():
     sub = command("check-manifests", check_manifests, "check the manifests against the zips")
     sub.add_argument("--schemas", help="a folder of winget-1.12.0/ and scoop/, to check against")
     sub.add_argument("dist")
-    command("rpm-changelog", write_rpm_changelog, "a Debian changelog as an RPM's", "changelog")
-    command("text", write_text, "a guide as plain text, lines ending CR LF", "markdown", "output")
+    sub = command(
+        "changelog", write_changelog, "CHANGELOG.md's entries up to VERSION, as a package's"
+    )
+    sub.add_argument(
+        "form", choices=("debian", "rpm", "entry"), help="entry: only check that it has one"
+    )
+    sub.add_argument("changelog")
+    sub.add_argument("version")
+    sub.add_argument("maintainer", nargs="?", default="The Merovak authors <merovak@example.org>")
+    sub.add_argument("--output", help="the file to write, instead of standard output")
+    sub = command(
+        "guide", write_guide, "a guide, as a release carries it", "source", "guide", "output"
+    )
+    sub.add_argument("--site", default="", help="the address of the site it is made for")
+    sub.add_argument("--fingerprint", default="", help="the fingerprint of the site's key")
+    sub.add_argument("--plain", action="store_true", help="as plain text, lines ending CR LF")
+    sub.add_argument("--holds", nargs="*", default=[], help="the files beside it, by their paths")
+    sub = command("site", answer_site, "what the download site takes and holds, and its home page")
+    questions = sub.add_subparsers(dest="question", required=True)
+    for name, arguments, help in [
+        (
+            "admit",
+            ("site", "dist", "url"),
+            "the version of the release in DIST, where SITE takes it",
+        ),
+        ("time", ("dist",), "the release's time, in seconds since 1970"),
+        ("versions", ("site",), "the versions that SITE holds, oldest first"),
+        ("page", ("site", "url", "fingerprint"), "SITE/index.html, its home page"),
+    ]:
+        question = questions.add_parser(name, help=help)
+        for argument in arguments:
+            question.add_argument(argument)
     sub = command("presets", answer_presets, "what the table of builds says, one answer a line")
     questions = sub.add_subparsers(dest="question", required=True)
     questions.add_parser("workflows", help="every build's workflow")

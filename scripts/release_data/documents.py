@@ -1,12 +1,34 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""Documents made from others: a guide in Markdown as plain text for Notepad,
-and a Debian changelog's entries as an RPM's."""
+"""The guides as a release carries them: with the download site's address and
+its key's fingerprint in place of their placeholders, where the release is
+made for a site, with links only to the files beside them, and, for Windows,
+as plain text for Notepad."""
+import posixpath
 import re
-from email.utils import parsedate_to_datetime
-from pathlib import Path
 
-from . import Failure
+SITE, FINGERPRINT = "https://SITE", "FINGERPRINT"
+LINK = re.compile(r"\[([^]]+)\]\(([^)]+)\)")
+
+
+def filled(text, site="", fingerprint=""):
+    """TEXT with the site's address and the key's fingerprint, where known."""
+    text = text.replace(SITE, site.rstrip("/")) if site else text
+    return text.replace(FINGERPRINT, fingerprint) if fingerprint else text
+
+
+def linked(text, path, held):
+    """TEXT, the file PATH of a folder that holds HELD, with each link to a
+    file of the project that the folder does not hold as its words alone."""
+    folder = posixpath.dirname(path)
+
+    def link(match):
+        target = match[2].split("#")[0]
+        if not target or re.match(r"[a-z]+:", target):
+            return match[0]
+        return match[0] if posixpath.normpath(posixpath.join(folder, target)) in held else match[1]
+
+    return LINK.sub(link, text)
 
 
 def plain_text(markdown):
@@ -31,20 +53,3 @@ def plain_text(markdown):
             )
             lines.append(line.replace("`", ""))
     return ("\r\n".join(lines).strip() + "\r\n").encode()
-
-
-def rpm_changelog(debian_changelog):
-    """The entries of a Debian changelog, newest first, as an RPM's %changelog."""
-    from debian.changelog import Changelog, ChangelogParseError
-
-    try:
-        entries = list(Changelog(Path(debian_changelog).read_text(), strict=True))
-    except ChangelogParseError as error:
-        raise Failure(f"{debian_changelog}: not a Debian changelog: {error}") from None
-    texts = []
-    for entry in entries:
-        day = parsedate_to_datetime(entry.date).strftime("%a %b %d %Y")
-        changes = "\n".join(entry.changes()).strip("\n")
-        changes = re.sub(r"^  \* ", "- ", changes, flags=re.M).replace("\n    ", "\n  ")
-        texts.append(f"* {day} {entry.author} - {entry.version}-1\n{changes}")
-    return "\n\n".join(texts) + "\n"

@@ -8,7 +8,7 @@ file, winget and Scoop name it, and in the static archives' names, "linux").
 A preset inherits its parents' facts as CMake inherits presets: lists are
 joined, parents first, and names are taken from the nearest preset that gives
 them. The table's own "vendor" names what the release script needs besides
-the builds ("release")."""
+the builds ("release") and what publishing a release needs ("publish")."""
 import json
 from pathlib import Path
 
@@ -76,19 +76,15 @@ class Table:
 
     def debian_packages(self, kinds, names):
         """The Debian packages of the builds NAMES, of the kinds given (build,
-        test), and those that the release script needs (release), once each."""
-        lists = (
-            [self.document.get("vendor", {}).get("merovak", {}).get("release", [])]
-            if "release" in kinds
-            else []
-        )
+        test), and those that the table names for a step of its own (release,
+        publish), once each."""
+        steps = self.document.get("vendor", {}).get("merovak", {})
+        lists = [steps[kind] for kind in kinds if kind in steps]
         lists += [
-            self.facts(name).get(kind, []) for name in names for kind in kinds if kind != "release"
+            self.facts(name).get(kind, []) for name in names for kind in kinds if kind not in steps
         ]
-        return self.answer(
-            list(dict.fromkeys(package for packages in lists for package in packages)),
-            "Debian packages",
-        )
+        packages = list(dict.fromkeys(package for packages in lists for package in packages))
+        return self.answer(packages, "Debian packages")
 
     def artifacts(self, name, version):
         """The packages that a build makes: (file, format, processor name)."""
