@@ -205,7 +205,7 @@ set(commands)
 string(JSON last LENGTH "${artifacts}")
 math(EXPR last "${last} - 1")
 foreach(index RANGE ${last})
-  foreach(field file format processor)
+  foreach(field file format processor upgradeCode)
     string(JSON ${field} GET "${artifacts}" ${index} ${field})
   endforeach()
   set(staged ${stage})
@@ -213,8 +213,11 @@ foreach(index RANGE ${last})
     set(staged ${PROJECT_BINARY_DIR}/debian/merovak)
   endif()
   set(artifact ${PROJECT_BINARY_DIR}/packages/${file})
-  list(APPEND commands COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/package.sh ${PROJECT_BINARY_DIR}
-       ${staged} ${artifact} ${processor} ${version} ${MEROVAK_MAINTAINER})
+  list(APPEND commands COMMAND ${CMAKE_COMMAND} -E env MEROVAK_UPGRADE_CODE=${upgradeCode}
+       MEROVAK_SUMMARY=${PROJECT_DESCRIPTION} MEROVAK_HOMEPAGE=${MEROVAK_HOMEPAGE}
+       MEROVAK_AUTHENTICODE_CERT=${MEROVAK_AUTHENTICODE_CERT} MEROVAK_AUTHENTICODE_KEY=${MEROVAK_AUTHENTICODE_KEY}
+       bash ${PROJECT_SOURCE_DIR}/scripts/package.sh ${PROJECT_BINARY_DIR} ${staged} ${artifact} ${processor}
+       ${version} ${MEROVAK_MAINTAINER})
   if(MEROVAK_DPKG_QUERY)
     list(APPEND commands COMMAND ${releaseData} sbom
          --map Merovak.map --stage ${staged} --name merovak --version ${version}

@@ -5,8 +5,12 @@
 # puts in STAGE, for PROCESSOR as the package's format names it: a Debian
 # package (.deb: dpkg-shlibdeps finds the C library the program needs,
 # dpkg-gencontrol writes the control file, dpkg-deb builds it), an RPM (.rpm:
-# rpmbuild), a static program's archive (.tar.gz: one folder) or a Windows zip
-# (.zip: the files at its root).
+# rpmbuild), a static program's archive (.tar.gz: one folder), a Windows zip
+# (.zip: the files at its root) or a Windows Installer package (.msi: wixl
+# makes it from packaging/merovak.wxs, msibuild adds the PATH entry and the
+# package code; MEROVAK_UPGRADE_CODE, MEROVAK_SUMMARY and MEROVAK_HOMEPAGE
+# describe it). With MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY,
+# the package is signed as the programs are.
 # With MEROVAK_SIGNING_KEY, the fingerprint of an OpenPGP key in the GnuPG
 # keyring, the RPM is signed with it. Where SOURCE_DATE_EPOCH is set, every file
 # and signature is of that time; archives list their files in name order, owned
@@ -81,5 +85,44 @@ case $artifact in
     put "$stage"
     stamp
     (cd "$stage" && find . -type f -printf '%P\n' | LC_ALL=C sort | zip -q -X -@ "$artifact")
+    ;;
+*.msi)
+    needs wixl msibuild msiinfo msitools
+    put "$stage"
+    stamp
+    codes=$("$scripts/release-data" msi-codes "${MEROVAK_UPGRADE_CODE:?}" "$version")
+    { read -r product && read -r package && read -r component; } <<<"$codes"
+    # wixl and msibuild write the time they run, and wixl a random package code:
+    # where the release's time is set, they run at that time, frozen.
+    frozen=()
+    if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
+        for library in /usr/lib/"$(uname -m)"-linux-gnu/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 ''; do
+            [ ! -e "$library" ] || break
+        done
+        [ -n "$library" ] || { echo "package.sh: ${artifact##*/} needs libfaketime (Debian package libfaketime)" >&2 &&
+            exit 1; }
+        frozen=(env LD_PRELOAD="$library" FAKETIME_FMT=%s FAKETIME="$SOURCE_DATE_EPOCH")
+    fi
+    (cd "${stage%/*}" && "${frozen[@]}" wixl -a "$processor" -D Arch="$processor" -D Version="$version" \
+        -D UpgradeCode="$MEROVAK_UPGRADE_CODE" -D ProductCode="$product" -D ComponentCode="$component" \
+        -D Summary="${MEROVAK_SUMMARY:-Merovak}" -D Homepage="${MEROVAK_HOMEPAGE:-}" -D Stage="${stage##*/}" \
+        -o "$artifact" "$scripts/../packaging/merovak.wxs")
+    # The folder appended to the system PATH, and removed at uninstalling; the
+    # package code, which follows from the version.
+    environment='CREATE TABLE `Environment` (`Environment` CHAR(72) NOT NULL, `Name` CHAR(255) NOT NULL
+        LOCALIZABLE, `Value` CHAR(255) LOCALIZABLE, `Component_` CHAR(72) NOT NULL PRIMARY KEY `Environment`)'
+    template=$(msiinfo suminfo "$artifact" | sed -n 's/^Template: //p')
+    "${frozen[@]}" msibuild "$artifact" -q "$environment" \
+        -q "INSERT INTO \`Environment\` (\`Environment\`, \`Name\`, \`Value\`, \`Component_\`)
+            VALUES ('PATH', '=-*PATH', '[~];[INSTALLDIR]', 'Program')" \
+        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)" \
+        -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('WriteEnvironmentStrings', 5200)" \
+        -s "Merovak $version" "The Merovak authors" "$template" "$package"
+    if [ -n "${MEROVAK_AUTHENTICODE_CERT:-}" ]; then
+        needs osslsigncode osslsigncode
+        osslsigncode sign -certs "$MEROVAK_AUTHENTICODE_CERT" -key "${MEROVAK_AUTHENTICODE_KEY:?}" -h sha256 \
+            -n Merovak ${SOURCE_DATE_EPOCH:+-time "$SOURCE_DATE_EPOCH"} -in "$artifact" -out "$artifact.signed" >/dev/null
+        mv "$artifact.signed" "$artifact"
+    fi
     ;;
 esac

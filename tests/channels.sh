@@ -7,21 +7,24 @@
 # shellcheck disable=SC2154
 
 # windowsChannels DIST CERTIFICATE: the manifests of winget and Scoop name the
-# zips beside them, by their SHA-256, with the program at the root (their
-# schemas are another test's); each zip's program carries a signature that the
-# certificate verifies, and is refused once altered.
+# zips and MSIs beside them, by their SHA-256 and codes, with the program in
+# them (their schemas are another test's); each zip's program and each MSI
+# carries a signature that the certificate verifies, and is refused once altered.
 windowsChannels() {
-    local dist=$1 certificate=$2 zip
+    local dist=$1 certificate=$2 file signed
     expect 'manifests of winget and Scoop' "$source/scripts/release-data" check-manifests "$dist"
-    for zip in "$dist"/*-windows-*.zip; do
-        rm -rf "$work/signed" && mkdir "$work/signed"
-        (cd "$work/signed" && cmake -E tar xf "$zip")
-        expect "${zip##*/}: the program's signature" osslsigncode verify -CAfile "$certificate" \
-            -in "$work/signed/Merovak.exe"
-        has "${zip##*/}: the program's signature verifies" '^Signature verification: ok'
-        printf 'x' | dd of="$work/signed/Merovak.exe" bs=1 seek=2000 conv=notrunc 2>/dev/null
-        expect "${zip##*/}: an altered program is refused" bash -c '! osslsigncode verify -CAfile "$1" -in "$2"' \
-            - "$certificate" "$work/signed/Merovak.exe"
+    for file in "$dist"/*-windows-*.zip "$dist"/*-windows-*.msi; do
+        rm -rf "$work/signed" && mkdir "$work/signed" && signed=$work/signed/${file##*/}
+        if [[ $file == *.zip ]]; then
+            (cd "$work/signed" && cmake -E tar xf "$file") && signed=$work/signed/Merovak.exe
+        else
+            cp "$file" "$signed"
+        fi
+        expect "${file##*/}: its signature" osslsigncode verify -CAfile "$certificate" -in "$signed"
+        has "${file##*/}: its signature verifies" '^Signature verification: ok'
+        printf 'x' | dd of="$signed" bs=1 seek=2000 conv=notrunc 2>/dev/null
+        expect "${file##*/}: altered, refused" bash -c '! osslsigncode verify -CAfile "$1" -in "$2"' \
+            - "$certificate" "$signed"
     done
 }
 

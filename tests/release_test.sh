@@ -228,6 +228,19 @@ for archive in "$dist"/*.zip "$dist"/*-linux-*.tar.gz; do
     hasNot "$name: its program has no interpreter" interpreter
     expect "$name: its program within 128 KiB" test "$(stat -c %s "$work/unpacked/${folder}Merovak")" -le 131072
 done
+# The Windows Installer packages install for the machine, name the release's
+# version and home page, put their folder on the system PATH and take it off
+# again, and refuse an older version over a newer one.
+for msi in "$dist"/*.msi; do
+    expect "${msi##*/}" bash -c 'for table in Property LaunchCondition Environment InstallExecuteSequence; do
+        msiinfo export "$1" "$table" | tr -d "\\r"; done' - "$msi"
+    for line in '^ALLUSERS	1$' "^ProductVersion	$version\$" "^ARPURLINFOABOUT	$MEROVAK_HOMEPAGE\$" \
+        '^NOT WIX_DOWNGRADE_DETECTED	A newer version of Merovak is already installed\.$' \
+        '^PATH	=-\*PATH	\[~\];\[INSTALLDIR\]	Program$' '^WriteEnvironmentStrings		5200$' \
+        '^RemoveEnvironmentStrings		3300$'; do
+        has "${msi##*/}: $line" "$line"
+    done
+done
 unpack=$(page "$source/docs/install.md" static-archive) || exit 1
 mkdir "$work/home" && cp "$dist/$(grep -o -m 1 'merovak-[^ ]*\.tar\.gz' <<<"$unpack")" "$work/home"
 expect 'static archive installed' env HOME="$work/home" bash -c "cd ~ && $unpack && ~/.local/bin/Merovak"

@@ -9,7 +9,7 @@ import json
 import sys
 from pathlib import Path
 
-from . import Failure, changelog, checks, documents, manifests, notices, sbom, site
+from . import Failure, changelog, checks, documents, manifests, msi, notices, sbom, site
 from .presets import Table
 
 
@@ -85,6 +85,10 @@ def answer_site(args):
         (Path(args.site) / "index.html").write_text(page)
 
 
+def write_msi_codes(args):
+    print("\n".join(msi.codes(args.upgrade_code, args.version).values()))
+
+
 def answer_presets(args):
     table = Table()
     if args.question == "workflows":
@@ -104,10 +108,12 @@ def answer_presets(args):
                 f"{args.build} makes packages for {processor}, "
                 f"and this build's compiler builds for {args.system_processor}"
             )
-        made = table.artifacts(args.build, args.version)
-        answers = [
-            json.dumps([dict(zip(("file", "format", "processor"), entry)) for entry in made])
+        upgrade = table.facts(args.build).get("upgradeCode", "")
+        made = [
+            dict(zip(("file", "format", "processor"), entry), upgradeCode=upgrade)
+            for entry in table.artifacts(args.build, args.version)
         ]
+        answers = [json.dumps(made)]
     print("\n".join(answers))
 
 
@@ -174,6 +180,13 @@ def parser():
         question = questions.add_parser(name, help=help)
         for argument in arguments:
             question.add_argument(argument)
+    command(
+        "msi-codes",
+        write_msi_codes,
+        "an MSI's ProductCode, package code, component code",
+        "upgrade_code",
+        "version",
+    )
     sub = command("presets", answer_presets, "what the table of builds says, one answer a line")
     questions = sub.add_subparsers(dest="question", required=True)
     questions.add_parser("workflows", help="every build's workflow")

@@ -10,6 +10,7 @@ import json
 import re
 import subprocess
 import tarfile
+import tempfile
 import zipfile
 from pathlib import Path
 
@@ -85,6 +86,13 @@ def read_member(artifact, path):
     if name.endswith(".zip"):
         with zipfile.ZipFile(artifact) as archive:
             return archive.read(path) if path in archive.namelist() else None
+    if name.endswith(".msi"):  # its files, in the folder that it installs them into
+        with tempfile.TemporaryDirectory() as folder:
+            subprocess.run(
+                ["msiextract", "-C", folder, str(artifact)], capture_output=True, check=True
+            )
+            found = sorted(Path(folder).glob(f"**/Merovak/{path}"))
+            return found[0].read_bytes() if found else None
     if name.endswith(".tar.gz"):
         with tarfile.open(artifact) as archive:
             found = next(
@@ -181,16 +189,29 @@ def notices_in(artifact):
     return ""
 
 
+def msi_property(path, name):
+    """A property of a Windows Installer package, as its Property table holds it."""
+    table = subprocess.run(
+        ["msiinfo", "export", str(path), "Property"], capture_output=True, text=True
+    )
+    found = re.search(rf"^{name}\t(.*)$", table.stdout, re.M)
+    return found[1] if found else None
+
+
 def manifest_faults(dist, schemas=None):
     """What is wrong with the manifests of winget and Scoop in DIST: each valid
     by its schema, where SCHEMAS holds them (winget-1.12.0/, scoop/), and
-    naming each Windows zip beside it by its SHA-256, with the program at its
-    root."""
+    naming each Windows zip and MSI beside it by its SHA-256, with the program
+    in it; an MSI by the ProductCode and UpgradeCode that it holds."""
     import yaml
 
     dist = Path(dist)
-    zips = {path.name: path for path in dist.glob("*-windows-*.zip")}
-    named = []  # (manifest, address, SHA-256, the files it points into)
+    files = {
+        path.name: path
+        for pattern in ("*-windows-*.zip", "*-windows-*.msi")
+        for path in dist.glob(pattern)
+    }
+    named = []  # (manifest, address, SHA-256, the files it points into, its installer)
 
     def validate(name, manifest, schema):
         if schemas:
@@ -201,44 +222,46 @@ def manifest_faults(dist, schemas=None):
     for path in winget:
         manifest = yaml.safe_load(path.read_text())
         kind = manifest.get("ManifestType")
-        yield from validate(
-            path.name, manifest, f"winget-{WINGET_VERSION}/manifest.{kind}.{WINGET_VERSION}.json"
-        )
-        named += [
-            (
-                path.name,
-                installer["InstallerUrl"],
-                installer["InstallerSha256"].lower(),
-                [file["RelativeFilePath"] for file in installer["NestedInstallerFiles"]],
-            )
-            for installer in manifest.get("Installers", [])
-        ]
+        schema = f"winget-{WINGET_VERSION}/manifest.{kind}.{WINGET_VERSION}.json"
+        yield from validate(path.name, manifest, schema)
+        for entry in manifest.get("Installers", []):
+            inside = [file["RelativeFilePath"] for file in entry.get("NestedInstallerFiles", [])]
+            address, sha256 = entry["InstallerUrl"], entry["InstallerSha256"].lower()
+            named.append((path.name, address, sha256, inside or ["Merovak.exe"], entry))
     scoop = json.loads((dist / "merovak.json").read_text())
     yield from validate("merovak.json", scoop, "scoop/schema.json")
-    named += [
-        ("merovak.json", entry["url"], entry["hash"], [scoop["bin"]])
-        for entry in scoop["architecture"].values()
-    ]
-    for manifest, address, sha256, inside in named:
+    for entry in scoop["architecture"].values():
+        named.append(("merovak.json", entry["url"], entry["hash"], [scoop["bin"]], {}))
+    for manifest, address, sha256, inside, entry in named:
         name = address.rsplit("/", 1)[-1]
-        if name not in zips:
-            yield f"{manifest}: {address} names no zip beside it"
+        if name not in files:
+            yield f"{manifest}: {address} names nothing beside it"
             continue
-        if hashlib.sha256(zips[name].read_bytes()).hexdigest() != sha256:
+        if hashlib.sha256(files[name].read_bytes()).hexdigest() != sha256:
             yield f"{manifest}: {sha256} is not the SHA-256 of {name}"
         yield from (
-            f"{manifest}: {file} is not at the root of {name}"
+            f"{manifest}: {name} holds no {file}"
             for file in inside
-            if member(zips[name], file) is None
+            if member(files[name], file) is None
         )
-    for name in zips:
+        if name.endswith(".msi"):
+            upgrades = [
+                held.get("UpgradeCode") for held in entry.get("AppsAndFeaturesEntries", [])
+            ]
+            for code, stated in [
+                ("ProductCode", entry.get("ProductCode")),
+                ("UpgradeCode", (upgrades or [None])[0]),
+            ]:
+                if stated != msi_property(files[name], code):
+                    yield f"{manifest}: {name} holds another {code} than {stated}"
+    for name in files:
         sources = sorted(
             manifest for manifest, address, *_ in named if address.endswith("/" + name)
         )
-        if sources != ["Merovak.Merovak.installer.yaml", "merovak.json"]:
-            yield (
-                f"{name} is named by {sources or 'no manifest'},"
-                " not by winget's installer and Scoop's manifest"
-            )
+        wanted = ["Merovak.Merovak.installer.yaml"] + (
+            ["merovak.json"] if name.endswith(".zip") else []
+        )
+        if sources != wanted:
+            yield f"{name} is named by {sources or 'no manifest'}, not by {' and '.join(wanted)}"
     if len(winget) != 3:
         yield f"winget: {len(winget)} manifests, not the version, installer and default locale"

@@ -1,13 +1,14 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 """The manifests of winget (the three files of its multi-file form, in
-DIST/winget) and Scoop (DIST/merovak.json) for the Windows zips of a release,
+DIST/winget) and Scoop (DIST/merovak.json) for the Windows zips (and, for
+winget, the Windows Installer packages) of a release,
 as their bills of materials describe them, to be downloaded from the folder
 URL."""
 import json
 from pathlib import Path
 
-from . import Failure
+from . import Failure, msi
 from .checks import WINGET_VERSION
 from .presets import Table
 
@@ -16,41 +17,44 @@ def sha256(component):
     return next(entry["content"] for entry in component["hashes"] if entry["alg"] == "SHA-256")
 
 
+def installer(table, build, kind, version, url, component):
+    """winget's installer of a Windows file: a zip, of a portable program that a
+    user installs for themselves, or an MSI, installed for the machine."""
+    entry = {"Architecture": table.processor(build, "winget"), "InstallerType": kind}
+    if kind == "zip":
+        nested = [{"RelativeFilePath": "Merovak.exe", "PortableCommandAlias": "Merovak"}]
+        entry.update(NestedInstallerType="portable", NestedInstallerFiles=nested, Scope="user")
+    else:
+        upgrade = table.facts(build)["upgradeCode"]
+        entry.update(Scope="machine", ProductCode=msi.codes(upgrade, version)["product"])
+        entry["AppsAndFeaturesEntries"] = [{"UpgradeCode": upgrade}]
+    entry.update(
+        InstallerUrl=url + component["bom-ref"], InstallerSha256=sha256(component).upper()
+    )
+    return entry
+
+
 def write(url, dist, version, table=None):
     import yaml
 
     table, dist = table or Table(), Path(dist)
     url += "" if url.endswith("/") else "/"
-    zips = []  # (winget's name of the processor, Scoop's, the zip's metadata)
+    files = []  # (build, format, the file's metadata), of the zips and MSIs
     for build in table.shipping():
         for file, kind, _ in table.artifacts(build, version):
             bom = dist / f"{file}.cdx.json"
-            if kind == "zip" and bom.exists():
-                zips.append(
-                    (
-                        table.processor(build, "winget"),
-                        table.processor(build, "scoop"),
-                        json.loads(bom.read_text())["metadata"],
-                    )
-                )
+            if kind in ("zip", "msi") and bom.exists():
+                files.append((build, kind, json.loads(bom.read_text())["metadata"]))
+    zips = [(build, metadata) for build, kind, metadata in files if kind == "zip"]
     if not zips:
         raise Failure(f"no Windows zip with its bill of materials in {dist}")
-    metadata = zips[0][2]
+    metadata = zips[0][1]
     root = metadata["component"]
     homepage = root["supplier"].get("url", [None])[0]
     identity = {"PackageIdentifier": "Merovak.Merovak", "PackageVersion": version}
     installers = [
-        {
-            "Architecture": winget,
-            "InstallerType": "zip",
-            "NestedInstallerType": "portable",
-            "NestedInstallerFiles": [
-                {"RelativeFilePath": "Merovak.exe", "PortableCommandAlias": "Merovak"}
-            ],
-            "InstallerUrl": url + zip["component"]["bom-ref"],
-            "InstallerSha256": sha256(zip["component"]).upper(),
-        }
-        for winget, _, zip in zips
+        installer(table, build, kind, version, url, metadata["component"])
+        for build, kind, metadata in files
     ]
     locale = {
         "PackageLocale": "en-US",
@@ -85,15 +89,18 @@ def write(url, dist, version, table=None):
     # else in the download folder), and takes its files from where this
     # version's are, with the version in the URL replaced, and their SHA-256
     # from the SHA256SUMS beside them.
-    newest = zips[0][2]["component"]["bom-ref"]
+    newest = zips[0][1]["component"]["bom-ref"]
     scoop = {
         "version": version,
         "description": root["description"],
         "homepage": homepage or url,
         "license": "MIT",
         "architecture": {
-            scoop: {"url": url + zip["component"]["bom-ref"], "hash": sha256(zip["component"])}
-            for _, scoop, zip in zips
+            table.processor(build, "scoop"): {
+                "url": url + zip["component"]["bom-ref"],
+                "hash": sha256(zip["component"]),
+            }
+            for build, zip in zips
         },
         "bin": "Merovak.exe",
         "checkver": {
@@ -102,8 +109,10 @@ def write(url, dist, version, table=None):
         },
         "autoupdate": {
             "architecture": {
-                scoop: {"url": (url + zip["component"]["bom-ref"]).replace(version, "$version")}
-                for _, scoop, zip in zips
+                table.processor(build, "scoop"): {
+                    "url": (url + zip["component"]["bom-ref"]).replace(version, "$version")
+                }
+                for build, zip in zips
             },
             "hash": {"url": "$baseurl/SHA256SUMS"},
         },

@@ -3,8 +3,10 @@
 """The table of builds: CMakePresets.json. What only one build knows stands in
 its configure preset's "vendor": {"merovak": {...}}: the Debian packages that
 build it ("build") and test it ("test"), the formats of the packages it makes
-("packages") and its processor's names ("processor": as CMake, Debian, RPM,
-file, winget and Scoop name it, and in the static archives' names, "linux").
+("packages"), its processor's names ("processor": as CMake, Debian, RPM,
+file, winget and Scoop name it, and in the static archives' names, "linux")
+and, for a Windows build, the UpgradeCode of its Windows Installer packages,
+written once and never changed ("upgradeCode").
 A preset inherits its parents' facts as CMake inherits presets: lists are
 joined, parents first, and names are taken from the nearest preset that gives
 them. The table's own "vendor" names what the release script needs besides
@@ -21,6 +23,7 @@ FILE_NAMES = {
     "rpm": ("rpm", "merovak-{version}-1.{processor}.rpm"),
     "tar.gz": ("linux", "merovak-{version}-linux-{processor}.tar.gz"),
     "zip": ("winget", "merovak-{version}-windows-{processor}.zip"),
+    "msi": ("winget", "merovak-{version}-windows-{processor}.msi"),
 }
 
 

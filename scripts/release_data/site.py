@@ -43,6 +43,12 @@ SYSTEMS = [
             ("Install with Scoop, from this site's bucket", "docs/windows.md", "scoop-install"),
             ("Update, uninstall", "docs/windows.md", "scoop-update"),
             (
+                "On many machines, as an administrator: the Windows Installer package, to"
+                " install or upgrade it, and to uninstall it",
+                "docs/windows.md",
+                "msi",
+            ),
+            (
                 "With winget, once its community repository has Merovak",
                 "docs/windows.md",
                 "winget",
@@ -180,6 +186,21 @@ def inline(text):
     return re.sub(r"\[([^]]+)\]\(([^)]+)\)", r'<a href="\2">\1</a>', text)
 
 
+def msi_codes(release):
+    """The codes of a release's Windows Installer packages, as a table."""
+    import yaml
+
+    installers = yaml.safe_load((release / "winget/Merovak.Merovak.installer.yaml").read_text())
+    rows = "".join(
+        f"<tr><td>{entry['Architecture']}</td><td><code>{entry['ProductCode']}</code></td>"
+        f"<td><code>{entry['AppsAndFeaturesEntries'][0]['UpgradeCode']}</code></td></tr>\n"
+        for entry in installers["Installers"]
+        if entry["InstallerType"] == "msi"
+    )
+    head = "<tr><th>Package</th><th>ProductCode</th><th>UpgradeCode (never changes)</th></tr>"
+    return f"<p>The packages' codes, for deployment tools:</p>\n<table>\n{head}\n{rows}</table>\n"
+
+
 def page(site, url, fingerprint):
     """The home page of SITE, at URL, whose releases the key FINGERPRINT signs."""
     held = versions(site)
@@ -204,6 +225,7 @@ def page(site, url, fingerprint):
             text = re.sub(r"merovak-\d[0-9.]*-", f"merovak-{newest}-", text)
             systems += f"<p>{html.escape(what)}</p>\n" if what else ""
             systems += f'<pre data-block="{name}"><code>{html.escape(text)}</code></pre>\n'
+    systems += msi_codes(Path(site) / newest)
     downloads = ""
     for version in reversed(held):
         rows = "".join(
