@@ -20,14 +20,14 @@
 # MEROVAK_HOMEPAGE, the home page that the packages name (the site's, by
 # default); MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY, a
 # code-signing certificate (chain) and its private key in PEM files, which sign
-# the Windows programs; MEROVAK_SIGNING_KEY, the fingerprint of an OpenPGP key
-# of the maintainer's GnuPG keyring, which signs the RPMs, and SHA256SUMS and
-# merovak-VERSION.tar.gz (detached, armoured .asc), and whose public key it
-# exports (dist/merovak-archive-keyring.gpg and .asc). Each that is not set is
-# left out, and the release says so in one line. Signatures are of
-# SOURCE_DATE_EPOCH's time, so an Ed25519 or RSA key signs alike every time:
-# the key must be older than that. A version without an entry in CHANGELOG.md
-# is not released.
+# the Windows programs and installer packages; MEROVAK_SIGNING_KEY, the
+# fingerprint of an OpenPGP key of the maintainer's GnuPG keyring, which signs
+# the RPMs, and SHA256SUMS and merovak-VERSION.tar.gz (detached, armoured
+# .asc), and whose public key it exports (dist/merovak-archive-keyring.gpg and
+# .asc). Each that is not set is left out, and the release says so in one
+# line. Signatures are of SOURCE_DATE_EPOCH's time, so an Ed25519 or RSA key
+# signs alike every time: the key must be older than that. A version without an
+# entry in CHANGELOG.md is not released.
 # With --missing, it makes nothing and names the packages it would install.
 # Usage: release.sh [--missing]
 set -euo pipefail

@@ -76,6 +76,18 @@ lacking() {
     exit 77
 }
 
+# wineRuns LOADER: where the kernel refuses to run Wine's LOADER, with "Exec
+# format error" (the shell's status 126), as some refuse every 32-bit program,
+# the test is skipped with that as the reason. Anything else goes on, and fails
+# or passes on the cases.
+wineRuns() {
+    local answer
+    answer=$(export LC_ALL=C; "$1" --version 2>&1)
+    if [ $? -eq 126 ] && [[ $answer == *'Exec format error'* ]]; then
+        echo "SKIPPED: this machine's kernel runs no program of $1: ${answer##*: }"
+        exit 77
+    fi
+}
 # libfaketime VARIABLE [TRIPLET]: sets VARIABLE to libfaketime for the
 # processor of a Debian triplet (the host's by default), where Debian or, for
 # the host, another system installs it, or notes it as lacking. The clock is

@@ -20,11 +20,7 @@ needsFile "$build/Merovak.exe" "its build"
 needs wixl wixl
 needs msibuild msitools
 lacking
-answer=$(export LC_ALL=C; "$wine" --version 2>&1)
-if [ $? -eq 126 ] && [[ $answer == *'Exec format error'* ]]; then
-    echo "SKIPPED: this machine's kernel runs no program of $wine: ${answer##*: }"
-    exit 77
-fi
+wineRuns "$wine"
 [ "$(file -b "$build/Merovak.exe" | cut -d' ' -f1)" != PE32 ] || export WINEARCH=win32
 export WINEPREFIX=$work/prefix WINEDEBUG=-all
 onExit '"${wine%/*}/wineserver" -k 2>/dev/null'

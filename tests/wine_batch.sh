@@ -12,7 +12,6 @@
 # reason. The batch files of the guide for Windows run too, read from the page.
 # Usage: wine_batch.sh path/to/Merovak.exe WINE_PREFIX_FOLDER SOURCE_DIR WINE_LOADER
 set -u
-shopt -s extglob
 exe=$1 source=$3 wine=$4
 WINEPREFIX=$(realpath -m "$2")
 export WINEPREFIX WINEDEBUG=-all TZ=Europe/Amsterdam
@@ -30,14 +29,7 @@ fi
 needsFile "$wineserver" "Debian package wine"
 needs file file
 lacking
-# The kernel refuses a program it cannot run with "Exec format error", which
-# the shell reports as status 126. Anything else goes on, and fails or passes
-# on the cases.
-answer=$(export LC_ALL=C; "$wine" --version 2>&1)
-if [ $? -eq 126 ] && [[ $answer == *'Exec format error'* ]]; then
-    echo "SKIPPED: this machine's kernel runs no program of $wine: ${answer#*line +([0-9]): }"
-    exit 77
-fi
+wineRuns "$wine"
 onExit '"$wineserver" -k 2>/dev/null'
 
 # Each case: the batch line's arguments, then either the expected output
