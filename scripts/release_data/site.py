@@ -222,10 +222,10 @@ def page(site, url, fingerprint):
         systems += f"<h3>{html.escape(heading)}</h3>\n"
         for what, guide, name in lines:
             text = documents.filled(block(guide, guides[guide], name), url, fingerprint)
-            text = re.sub(r"merovak-\d[0-9.]*-", f"merovak-{newest}-", text)
+            text = re.sub(r"merovak([-_])\d[\d.]*(?=[-_])", rf"merovak\g<1>{newest}", text)
             systems += f"<p>{html.escape(what)}</p>\n" if what else ""
             systems += f'<pre data-block="{name}"><code>{html.escape(text)}</code></pre>\n'
-    systems += msi_codes(Path(site) / newest)
+            systems += msi_codes(Path(site) / newest) if name == "msi" else ""
     downloads = ""
     for version in reversed(held):
         rows = "".join(
