@@ -107,12 +107,16 @@ case $artifact in
         -D UpgradeCode="$MEROVAK_UPGRADE_CODE" -D ProductCode="$product" -D ComponentCode="$component" \
         -D Summary="${MEROVAK_SUMMARY:-Merovak}" -D Homepage="${MEROVAK_HOMEPAGE:-}" -D Stage="${stage##*/}" \
         -o "$artifact" "$scripts/../packaging/merovak.wxs")
-    # The folder appended to the system PATH, and removed at uninstalling; the
-    # package code, which follows from the version.
-    environment='CREATE TABLE `Environment` (`Environment` CHAR(72) NOT NULL, `Name` CHAR(255) NOT NULL
-        LOCALIZABLE, `Value` CHAR(255) LOCALIZABLE, `Component_` CHAR(72) NOT NULL PRIMARY KEY `Environment`)'
+    # The folder appended to the system PATH, and removed at uninstalling, in
+    # the table that a newer wixl makes empty; the package code, which follows
+    # from the version.
+    queries=()
+    tables=$(msiinfo tables "$artifact")
+    grep -qx Environment <<<"$tables" || queries=(-q 'CREATE TABLE `Environment` (`Environment` CHAR(72) NOT
+        NULL, `Name` CHAR(255) NOT NULL LOCALIZABLE, `Value` CHAR(255) LOCALIZABLE, `Component_` CHAR(72) NOT
+        NULL PRIMARY KEY `Environment`)')
     template=$(msiinfo suminfo "$artifact" | sed -n 's/^Template: //p')
-    "${frozen[@]}" msibuild "$artifact" -q "$environment" \
+    "${frozen[@]}" msibuild "$artifact" "${queries[@]}" \
         -q "INSERT INTO \`Environment\` (\`Environment\`, \`Name\`, \`Value\`, \`Component_\`)
             VALUES ('PATH', '=-*PATH', '[~];[INSTALLDIR]', 'Program')" \
         -q "INSERT INTO \`InstallExecuteSequence\` (\`Action\`, \`Sequence\`) VALUES ('RemoveEnvironmentStrings', 3300)" \

@@ -15,8 +15,10 @@
 # and the Linux guides, and a small static program; the notices hold the texts
 # of the code linked in; each bill of materials is true to the file beside it
 # and the program inside; the pages' lines check a download and install an
-# archive. The first release is kept in KEPT_DIR, for the tests of its files
-# against their schemas.
+# archive; the first and the next release are published into a site, served
+# here. The first release and the site are kept in KEPT_DIR, for the tests of
+# the release's files against their schemas and of the site in a root of their
+# own.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason;
 # where a package that the script installs is missing, the test is skipped.
@@ -37,14 +39,11 @@ if ! answer=$(bash "$source/scripts/release.sh" --missing 2>&1); then
 fi
 [ -z "$answer" ] || lacks+=("what release.sh installs (Debian packages $answer)")
 libfaketime fakeLibrary
-for tool in lintian:lintian rpmlint:rpmlint openssl:openssl osslsigncode:osslsigncode curl:curl dnf:dnf gpgv:gpgv; do
+for tool in lintian:lintian rpmlint:rpmlint openssl:openssl osslsigncode:osslsigncode gpgv:gpgv; do
     needs "${tool%:*}" "${tool#*:}"
 done
-command -v dnf >/dev/null && ! dnf --disableplugin=local download --help >/dev/null 2>&1 &&
-    lacks+=("dnf's download command (Debian package dnf-plugins-core)")
 # shellcheck source=channels.sh
 . "$(dirname "$0")/channels.sh"
-canRoot
 lacking
 rm -rf "$kept"
 releaseData=$source/scripts/release-data
@@ -255,6 +254,9 @@ done
 windowsChannels "$dist" "$certificate"
 siteChannels "$dist" "$next/dist" "$nextVersion" "$third/dist/merovak-$version-1.$(uname -m).rpm"
 
-# The first release, for the tests of its files against their schemas.
-[ "$failed" -ne 0 ] || cp -r "$dist" "$kept"
+# The first release and the site, for the tests of the release's files against
+# their schemas and of the site in a root of their own.
+if [ "$failed" -eq 0 ]; then
+    mkdir -p "$kept" && cp -r "$dist" "$kept/dist" && cp -a "$site" "$kept/site" && echo "${url##*:}" >"$kept/port"
+fi
 finish

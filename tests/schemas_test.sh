@@ -14,7 +14,7 @@ set -u
 mode=$1 source=$2 kept=$3 version=$4
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
-needsFile "$kept/SHA256SUMS" "a release that the release test keeps (ctest -R '^release\$' first)"
+needsFile "$kept/dist/SHA256SUMS" "a release that the release test keeps (ctest -R '^release\$' first)"
 /usr/bin/python3 -c 'import jsonschema, yaml' 2>/dev/null ||
     lacks+=("Python's jsonschema and yaml (Debian packages python3-jsonschema, python3-yaml)")
 if [ "$mode" = cyclonedx ]; then
@@ -27,14 +27,14 @@ fi
 lacking
 if [ "$mode" = manifests ]; then
     expect "manifests valid by their schemas" "$source/scripts/release-data" check-manifests --schemas "$schemas" \
-        "$kept"
+        "$kept/dist"
     finish
     exit
 fi
 sboms=$(page "$source/README.md" check-sboms) || exit 1
 download=$work/download
 mkdir -p "$download/merovak-$version/build" && cp -r "$schemas" "$download/merovak-$version/build"
-expect 'the release files' find "$kept" -maxdepth 1 -type f -exec cp -t "$download" {} +
+expect 'the release files' find "$kept/dist" -maxdepth 1 -type f -exec cp -t "$download" {} +
 expect 'bills of materials valid, as the README checks them' bash -c "cd \"\$1\" && $sboms" - "$download"
 boms=("$download"/*.tar.gz.cdx.json)
 sed -i 's/"SHA-512"/"SHA-5l2"/' "${boms[0]}"
