@@ -145,19 +145,30 @@ else()
     set(debianHomepage "Homepage: ${MEROVAK_HOMEPAGE}")
   endif()
   configure_file(packaging/copyright.in copyright @ONLY)
-  # The Debian changelog, of this version and those before it, from CHANGELOG.md.
-  add_custom_command(OUTPUT debian/changelog
-    COMMAND ${releaseData} changelog debian ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${version}
-      ${MEROVAK_MAINTAINER} --output debian/changelog
-    DEPENDS CHANGELOG.md ${releaseDataFiles} VERBATIM)
   configure_file(packaging/control.in debian/control @ONLY)
   configure_file(packaging/merovak.spec.in merovak.spec @ONLY)
+
+  # The Debian changelog, of this version and those before it, from CHANGELOG.md,
+  # which release-data writes with the system's Python: a build without it has
+  # no changelog to install (and no target package).
+  set(documents ${PROJECT_SOURCE_DIR}/man/Merovak.1)
+  set(changelog)
+  if(EXISTS /usr/bin/python3)
+    add_custom_command(OUTPUT debian/changelog
+      COMMAND ${releaseData} changelog debian ${PROJECT_SOURCE_DIR}/CHANGELOG.md ${version}
+        ${MEROVAK_MAINTAINER} --output debian/changelog
+      DEPENDS CHANGELOG.md ${releaseDataFiles} VERBATIM)
+    list(APPEND documents ${PROJECT_BINARY_DIR}/debian/changelog)
+    set(changelog ${PROJECT_BINARY_DIR}/changelog.gz)
+  else()
+    message(STATUS "No Debian changelog: release-data needs the system's Python (Debian package python3)")
+  endif()
 
   # gzip -9n: the best compression, and no name or time stamp in the header,
   # so that the same sources give the same package.
   find_program(GZIP gzip REQUIRED)
   set(compressed)
-  foreach(file ${PROJECT_SOURCE_DIR}/man/Merovak.1 ${PROJECT_BINARY_DIR}/debian/changelog)
+  foreach(file IN LISTS documents)
     get_filename_component(name ${file} NAME)
     add_custom_command(OUTPUT ${name}.gz
       COMMAND ${GZIP} -9n -c ${file} > ${name}.gz
@@ -168,7 +179,7 @@ else()
 
   install(FILES ${PROJECT_BINARY_DIR}/Merovak.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1
           COMPONENT program)
-  install(FILES ${PROJECT_BINARY_DIR}/copyright ${PROJECT_BINARY_DIR}/changelog.gz
+  install(FILES ${PROJECT_BINARY_DIR}/copyright ${changelog}
           DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/doc/merovak COMPONENT debian)
   install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/licenses/merovak
           COMPONENT rpm EXCLUDE_FROM_ALL)
