@@ -48,6 +48,12 @@ keyring=$site/merovak-archive-keyring.gpg
 [ -e "$dist/SHA256SUMS.asc" ] || refuse "$dist/SHA256SUMS is not signed"
 answer=$(gpgv --keyring "$keyring" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>&1) ||
     refuse "the signature of $dist/SHA256SUMS is not by the key in $keyring: ${answer##*$'\n'}"
+# (Each list of keys is read whole first: a reader that stops early would cut gpg off.)
+signer=$(gpg -q --with-colons --list-keys "$MEROVAK_SIGNING_KEY")
+signer=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$signer")
+keys=$(gpg -q --with-colons --show-keys "$keyring")
+grep -qx "fpr:::::::::$signer:" <<<"$keys" ||
+    refuse "MEROVAK_SIGNING_KEY, which signs the repositories, is not the key in $keyring"
 version=$(scripts/release-data site admit "$site" "$dist" "$url") || refuse "the release is refused"
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(scripts/release-data site time "$dist")
@@ -119,8 +125,7 @@ fi
 git -C "$bucket" update-server-info
 
 # The home page, then the new site in the old one's place.
-fingerprint=$(gpg -q --with-colons --show-keys "$next/merovak-archive-keyring.gpg" |
-    awk -F: '$1 == "fpr" { print $10; exit }')
+fingerprint=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$keys")
 scripts/release-data site page "$next" "$url" "$fingerprint"
 if [ -d "$site" ]; then
     mv "$site" "$next.old" && mv "$next" "$site" && rm -rf "$next.old"

@@ -84,7 +84,8 @@ if [ -n "$key" ]; then
             "trial, docs/release.md shows how to make one), or release a commit made after the key" >&2
         exit 1
     fi
-    fingerprint=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "fpr" { print $10; exit }')
+    fingerprint=$(gpg --with-colons --list-keys "$key")
+    fingerprint=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$fingerprint")
     settings+=("-DMEROVAK_FINGERPRINT=$fingerprint")
 fi
 dist=$PWD/dist
