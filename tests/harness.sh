@@ -7,13 +7,26 @@
 # pages, checks of commands and their output and of what a release ships, the
 # command's output texts, and a tally of cases that ends in one line "N passed,
 # N failed".
+
+# As root, a test runs with a /dev/shm of its own, empty at its start: what
+# other programs leave in the machine's is neither the test's to fail on nor in
+# its way, and whatever the test leaves in its own fails it. (Without root it
+# uses the machine's, and what it leaves there is not told apart.)
+if [ "${MEROVAK_OWN_SHM:-}" != $$ ] && [ "$(id -u)" -eq 0 ] &&
+    unshare --mount sh -c 'mount -t tmpfs -o mode=1777 tmpfs /dev/shm' 2>/dev/null; then
+    MEROVAK_OWN_SHM=$$ exec unshare --mount sh -c 'mount -t tmpfs -o mode=1777 tmpfs /dev/shm &&
+        exec bash "$0" "$@"' "$0" "$@"
+fi
 work=$(mktemp -d)
 atExit=()
 onExit() { atExit=("$1" "${atExit[@]}"); } # onExit COMMAND: run at exit, the last named first
 finally() {
-    local command
+    local command left
     for command in "${atExit[@]}"; do eval "$command"; done
     rm -rf "$work"
+    [ "${MEROVAK_OWN_SHM:-}" = $$ ] && left=$(ls -A /dev/shm) && [ -n "$left" ] || return 0
+    echo "FAIL the test left in /dev/shm: $(paste -sd ' ' <<<"$left")"
+    exit 1
 }
 trap finally EXIT
 passed=0
@@ -92,12 +105,14 @@ wineRuns() {
 # processor of a Debian triplet (the host's by default), where Debian or, for
 # the host, another system installs it, or notes it as lacking. The clock is
 # set through LD_PRELOAD and FAKETIME. libfaketime makes a pair of shared
-# memory files for each process it starts in, and removes them only when that
-# process exits normally (not after an exec, not when it is killed): among a
-# test's thousands of processes, they would stay in /dev/shm, and a process id
-# used again would then fail. So one pair is made for the whole test, by a
-# process that holds it, and handed to every process in FAKETIME_SHARED (which
-# qemu-user hands its guests too); it goes with the test.
+# memory files for each process it starts in, named by its process id, and
+# removes them only when that process exits normally (not after an exec, not
+# when it is killed). So one pair is made for the whole test, by a process that
+# holds it, and handed to every process in FAKETIME_SHARED (which qemu-user
+# hands its guests too); it goes with the test. Where a pair was left at the
+# holder's process id before (by a process killed outside a /dev/shm of the
+# test's own), it is not the test's: none is handed on, and each process makes
+# its own or, where one is left at its id, none.
 libfaketime() {
     local path
     if path=$(fakeLibraryFor "${2:-$(uname -m)-linux-gnu}"); then
@@ -118,12 +133,17 @@ fakeLibraryFor() { # fakeLibraryFor TRIPLET: prints the path of libfaketime for 
 shareClock() { # the pair of the test, held by a process that the host's libfaketime starts in
     local host holder
     [ -z "${FAKETIME_SHARED:-}" ] && host=$(fakeLibraryFor "$(uname -m)-linux-gnu") || return 0
+    touch "$work/clock"
     env LD_PRELOAD="$host" FAKETIME=+0 sleep 3600 </dev/null >/dev/null 2>&1 &
     holder=$!
     disown "$holder" # a test's wait for its own jobs does not wait for it
-    onExit "kill $holder; rm -f /dev/shm/faketime_shm_$holder /dev/shm/sem.faketime_sem_$holder"
     for _ in {1..100}; do [ -e "/dev/shm/faketime_shm_$holder" ] || sleep 0.05; done
-    export FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
+    if [ "/dev/shm/faketime_shm_$holder" -nt "$work/clock" ]; then
+        onExit "kill $holder; rm -f /dev/shm/faketime_shm_$holder /dev/shm/sem.faketime_sem_$holder"
+        export FAKETIME_SHARED="/faketime_sem_$holder /faketime_shm_$holder"
+    else
+        kill "$holder"
+    fi
 }
 # fakeClock CLOCK COMMAND...: COMMAND with the clock set, as libfaketime's
 # FAKETIME reads CLOCK: "2026-12-08 09:30:00" stands still, "@2026-12-08
