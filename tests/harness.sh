@@ -132,7 +132,9 @@ fakeLibraryFor() { # fakeLibraryFor TRIPLET: prints the path of libfaketime for 
 }
 shareClock() { # the pair of the test, held by a process that the host's libfaketime starts in
     local host holder
-    [ -z "${FAKETIME_SHARED:-}" ] && host=$(fakeLibraryFor "$(uname -m)-linux-gnu") || return 0
+    [ -z "${clockShared:-}" ] && host=$(fakeLibraryFor "$(uname -m)-linux-gnu") || return 0
+    clockShared=yes
+    unset FAKETIME_SHARED # a pair of the test that started this one is not this test's
     touch "$work/clock"
     env LD_PRELOAD="$host" FAKETIME=+0 sleep 3600 </dev/null >/dev/null 2>&1 &
     holder=$!
