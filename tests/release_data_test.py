@@ -2,9 +2,10 @@
 # SPDX-License-Identifier: MIT
 """The parsing of release-data, in tables: the table of builds, the link maps
 of GNU ld and lld, the checks of a bill of materials against the file beside
-it, of the manifests against the zips, CHANGELOG.md made into packages'
-changelogs, and the releases that the download site takes. Run by ctest; by
-hand: python3 -m pytest tests/release_data_test.py"""
+it, of the manifests against the zips, of a release against its list,
+CHANGELOG.md made into packages' changelogs and cut into a version, the
+releases that the download site takes, and each command's answer to input it
+cannot read. Run by ctest; by hand: python3 -m pytest tests/release_data_test.py"""
 import hashlib
 import json
 import re
@@ -16,7 +17,8 @@ import pytest
 
 sys.dont_write_bytecode = True
 sys.path.insert(0, str(Path(__file__).resolve().parents[1] / "scripts"))
-from release_data import Failure, changelog, checks, manifests, notices, presets, site  # noqa
+from release_data import Failure, changelog, checks, manifests, notices, presets, sbom, site  # noqa
+from release_data.__main__ import main  # noqa
 
 
 # fmt: off
@@ -160,8 +162,6 @@ def test_bom_faults(tmp_path, monkeypatch, made, change, installed, fault):
     monkeypatch.setattr(checks, "installed_version", lambda package: installed)
     faults = list(checks.bom_faults(path, installed=bool(installed)))
     assert [found for found in faults if fault in found] if fault else faults == [], faults
-    path.write_text("[" + json.dumps(bom))
-    assert next(checks.bom_faults(path)).startswith("not JSON")
 
 
 def test_manifests(tmp_path):
@@ -210,10 +210,10 @@ CHANGES = """# Changelog
      "  * Added: b.\n\n -- A <a@example.org>  Wed, 09 Dec 2026 12:00:00 +0000\n\n"
      "merovak (1.0.0)"),
     ("rpm", "1.0.0", "* Tue Dec 08 2026 A <a@example.org> - 1.0.0-1\n- Added: First.\n"),
-    ("rpm", "0.9", "CHANGELOG.md has no entry for version 0.9: add one, ## [0.9] - YYYY-MM-DD"),
+    ("rpm", "0.9", "no entry for version 0.9: bash scripts/version.sh 0.9 makes it"),
 ])  # fmt: skip
 def test_changelog(form, version, made):
-    if made.startswith("CHANGELOG.md"):
+    if made.startswith("no entry"):
         with pytest.raises(Failure, match=re.escape(made)):
             getattr(changelog, form)(CHANGES, version, "A <a@example.org>")
     else:
@@ -241,15 +241,12 @@ def folder(path, version, url="http://site", extra=b""):
     ("1.0.0", "http://site", ["1.0.0"], "extra", "already, with other files: SHA256SUMS, m"),
     ("1.0.0", "http://site", ["1.0.1", "1.0.10"], None, "the newest version published, 1.0.10"),
     ("1.0.0", "http://other", [], None, "files at http://other/1.0.0/, not at http://site/1.0.0/"),
-    ("1.0.0", "http://site", [], "changed", "not match its SHA256SUMS: merovak-1.0.0.tar.gz"),
-    ("1.0.0", "http://site", [], "unlisted", "does not match its SHA256SUMS: x (not listed)"),
+    ("1.0.0", "http://site", [], "unlisted", "/SHA256SUMS does not list x"),
 ])  # fmt: skip
 def test_admit(tmp_path, version, url, published, change, refusal):
     for held in published:
         folder(tmp_path / "site" / held, held)
     dist = folder(tmp_path / "dist", version, url, b"x" if change == "extra" else b"")
-    if change == "changed":
-        (dist / f"merovak-{version}.tar.gz").write_bytes(b"other")
     if change == "unlisted":
         (dist / "x").write_text("x")
     if refusal:
@@ -257,6 +254,128 @@ def test_admit(tmp_path, version, url, published, change, refusal):
             site.admit(tmp_path / "site", dist, "http://site")
     else:
         assert site.admit(tmp_path / "site", dist, "http://site") == version
+
+
+CUT = CHANGES.replace("## [1.0.1] - 2026-12-09", "## [1.0.1] - 2026-12-09")
+CMAKE = "project(Merovak VERSION 1.0.1\n  LANGUAGES CXX)\n"
+
+
+# fmt: off
+@pytest.mark.parametrize("text, version, made", [
+    (CHANGES, "1.1.0", "## [Unreleased]\n\n## [1.1.0] - 2026-12-11\n\n### Fixed\n\n- Not yet.\n\n"
+     "## [1.0.1] - 2026-12-09"),
+    (CHANGES, "1.0.1", "not above the version of the project, 1.0.1"),
+    (CHANGES, "1.1", "1.1 is not a version MAJOR.MINOR.PATCH"),
+    (CHANGES.replace("- Not yet.\n", ""), "1.1.0", "nothing to release: [Unreleased] holds no items"),
+])
+# fmt: on
+def test_cut(text, version, made):
+    if made.startswith("## "):
+        changes, cmake = changelog.cut(text, CMAKE, version, today=changelog.date(2026, 12, 11))
+        assert made in changes and cmake.startswith(f"project(Merovak VERSION {version}\n")
+        assert changelog.releasable(changes, version)[0] == version
+    else:
+        with pytest.raises(Failure, match=re.escape(made)):
+            changelog.cut(text, CMAKE, version)
+
+
+def files_of(folder, made):
+    for name, text in made.items():
+        path = folder / name
+        path.parent.mkdir(parents=True, exist_ok=True)
+        path.write_text(text)
+
+
+LIST = "<!-- test: release-files -->\n```text\nm-VERSION.deb +.cdx.json\nS.asc   with MEROVAK_SIGNING_KEY\n```\n"
+
+
+@pytest.mark.parametrize("held, settings, faults", [
+    (["m-1.deb", "m-1.deb.cdx.json"], [], []),
+    (["m-1.deb", "m-1.deb.cdx.json", "S.asc"], ["MEROVAK_SIGNING_KEY"], []),
+    (["m-1.deb", "m-1.deb.cdx.json"], ["MEROVAK_SIGNING_KEY"], ["S.asc: missing, though"]),
+    (["m-1.deb", "m-1.deb.cdx.json", "S.asc"], [], ["S.asc: made, though"]),
+])  # fmt: skip
+def test_release_faults(tmp_path, held, settings, faults):
+    files_of(tmp_path, {"release.md": LIST, **{f"dist/{name}": "" for name in held}})
+    found = checks.release_faults(tmp_path / "dist", tmp_path / "release.md", "1", settings)
+    assert [fault.split(f" {tmp_path}")[0] for fault in found] == faults
+
+
+MALFORMED = [("- Not yet.", "Not yet."), ("2026-12-09", "2026-13-45"), ("### Added\n\n- First.", "- First.")]
+BOM = json.dumps({"metadata": {"timestamp": "yesterday"}})
+
+
+# Each command, given input it cannot read: one line, naming the file, status 2.
+# fmt: off
+@pytest.mark.parametrize("command, made, said", [
+    ("site time {t}", {"a.cdx.json": "{"}, "a.cdx.json is not JSON"),
+    ("site time {t}", {"a.cdx.json": BOM}, "a.cdx.json: no time of the form"),
+    ("site admit {t}/site {t} http://s", {"merovak-1.tar.gz": "", "SHA256SUMS": "x  y\n"},
+     "SHA256SUMS: line 1 is not a SHA-256"),
+    ("site admit {t}/site {t} http://s", {"merovak-1.tar.gz": ""}, "SHA256SUMS cannot be read"),
+    ("site page {t} http://s", {}, "holds no release"),
+    ("check-manifests {t}", {"winget/a.yaml": "a: [", "merovak.json": "{}"}, "a.yaml is not YAML"),
+    ("check-manifests {t}", {}, "merovak.json cannot be read"),
+    ("check {t}/a.cdx.json", {"a.cdx.json": "["}, "a.cdx.json is not JSON"),
+    ("check --schemas {t} {t}/a.cdx.json", {"a.cdx.json": "{}"}, "holds no CycloneDX 1.6 schema"),
+    ("check-release {t} {t}/release.md 1", {"release.md": ""}, "has no list of a release's files"),
+    ("changelog debian {t}/C.md 1.0.1", {"C.md": CHANGES.replace(*MALFORMED[1])},
+     "C.md: line 9: 2026-13-45 is not a date"),
+    ("changelog release {t}/C.md 1.0.1", {"C.md": CHANGES.replace(*MALFORMED[0])},
+     "C.md: line 7: not an entry's line: Not yet."),
+    ("changelog release {t}/C.md 1.0.1", {"C.md": CHANGES.replace(*MALFORMED[2])},
+     "C.md: line 22: an item outside a ### heading: - First."),
+    ("changelog release {t}/C.md 1.0.1", {"C.md": CHANGES}, "1 items under [Unreleased] are not in"),
+    ("changelog rpm {t}/C.md 1.0.1", {"C.md": CHANGES.replace("- `a`, in a\n  [long](https://example.org) line.\n", "")
+     .replace("### Added\n\n- b.\n", "").replace("### Fixed\n\n\n", "")}, "the entry of 1.0.1 has no items"),
+    ("version 2.0.0 {t}/C.md {t}/CMakeLists.txt", {"C.md": CHANGES.replace(*MALFORMED[2]),
+     "CMakeLists.txt": CMAKE}, "C.md: line 22: an item outside"),
+    ("version 2.0.0 {t}/C.md {t}/CMakeLists.txt", {"C.md": CHANGES, "CMakeLists.txt": ""},
+     "CMakeLists.txt names no version"),
+    ("guide {t} docs/none.md {t}/out", {}, "none.md cannot be read"),
+    ("notices {t}/none.map Title {t}/out", {}, "none.map"),
+    ("sbom --map m --stage {t} --name n --version 1 --summary s --supplier s --vendor v {t}/a.zip", {},
+     "holds no program"),
+    ("manifests http://s {t} 1", {}, "no Windows zip with its bill of materials"),
+    ("msi-codes {{x}} 1", {}, "not an UpgradeCode: {x}"),
+])
+# fmt: on
+def test_input_it_cannot_read(tmp_path, capsys, command, made, said):
+    files_of(tmp_path, made)
+    assert main(command.format(t=tmp_path).split()) == 2
+    lines = capsys.readouterr().err.splitlines()
+    assert len(lines) == 1 and said in lines[0] and f"release-data {command.split()[0]}:" in lines[0]
+
+
+GUIDE = "# Title\n\n<!-- test: x -->\n```sh\ncurl https://SITE/VERSION/x\n```\nSee [install](install.md), [the README](../README.md), `a`.\n"
+
+
+@pytest.mark.parametrize("options, made", [
+    ([], "# Title\n\n<!-- test: x -->\n```sh\ncurl http://s/1.2.0/x\n```\nSee [install](install.md), the README, `a`.\n"),
+    (["--plain"], "Title\r\n=====\r\n\r\n    curl http://s/1.2.0/x\r\nSee install, the README, a.\r\n"),
+])  # fmt: skip
+def test_guide(tmp_path, options, made):
+    files_of(tmp_path, {"docs/g.md": GUIDE})
+    filled = ["--site=http://s/", "--version=1.2.0", "--holds", "docs/install.md"]
+    assert main(["guide", str(tmp_path), "docs/g.md", str(tmp_path / "out"), *options, *filled]) == 0
+    assert (tmp_path / "out").read_bytes().decode() == made
+
+
+def test_bill(tmp_path, monkeypatch):
+    files_of(tmp_path, {"stage/bin/Merovak": "ELF", "Merovak.map": GNU_LD_MAP, "m.zip": "zip"})
+    libc = "/usr/lib/musl/lib/libc.a"
+    monkeypatch.setattr(sbom, "owners", lambda paths: {path: "musl-dev:amd64" for path in paths})
+    monkeypatch.setattr(sbom, "run", lambda *command: "1.2-1;amd64;musl;1.2-1")
+    bom = json.loads(sbom.bill(tmp_path / "m.zip", tmp_path / "Merovak.map", tmp_path / "stage",
+                               "merovak", "1", "Tells", "A <a@example.org>", "B"))  # fmt: skip
+    program, library = bom["components"]
+    assert program["bom-ref"] == "bin/Merovak" and program["hashes"] == digests(b"ELF")
+    assert library["licenses"] == [{"license": {"id": "MIT"}}] and library["version"] == "1.2-1"
+    assert [entry["value"] for entry in library["properties"]] == [
+        "/usr/lib/musl/lib/libc.a(printf.lo)", "/usr/lib/musl/lib/libc.a(write.lo)",
+        "/usr/lib/musl/lib/rcrt1.o"]  # fmt: skip
+    assert bom["metadata"]["supplier"] == {"name": "A", "contact": [{"email": "a@example.org"}]}
+    assert libc in json.dumps(bom)
 
 
 if __name__ == "__main__":

@@ -6,7 +6,37 @@ winget and Scoop, the packages' changelogs, the plain-text guide) and answers
 what the table of builds, CMakePresets.json, says of each build. The same
 inputs give the same bytes: keys and lists are sorted, and the time is
 SOURCE_DATE_EPOCH's."""
+import json
+import subprocess
+from pathlib import Path
 
 
 class Failure(Exception):
     """A fault in what the command was given: said in one line, status 2."""
+
+
+def load(path, form="text"):
+    """The file PATH, as text or read as JSON or YAML: a file that is missing,
+    or not of its form, is a Failure that names it."""
+    try:
+        text = Path(path).read_text()
+    except (OSError, UnicodeDecodeError) as error:
+        raise Failure(f"{path} cannot be read: {getattr(error, 'strerror', None) or error}") from None
+    try:
+        if form == "JSON":
+            return json.loads(text)
+        if form == "YAML":
+            import yaml
+
+            return yaml.safe_load(text)
+    except Exception as error:  # json's ValueError, yaml's YAMLError
+        raise Failure(f"{path} is not {form}: {' '.join(str(error).split())}") from None
+    return text
+
+
+def run(*command):
+    """What COMMAND writes on standard output; its failure is a Failure."""
+    answer = subprocess.run(command, capture_output=True, text=True)
+    if answer.returncode:
+        raise Failure(f"{' '.join(map(str, command))} failed: {answer.stderr.strip()}")
+    return answer.stdout

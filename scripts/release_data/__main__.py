@@ -1,15 +1,15 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 """The command line: release-data COMMAND ..., one command for each thing it
-writes or checks. A fault in what it is given is said in one line on standard
-error, with status 2; a check that finds faults prints them, one a line, with
-status 1."""
+writes or checks. Input that it cannot read is said in one line on standard
+error, naming the file, with status 2; a check that finds faults prints them,
+one a line, with status 1."""
 import argparse
 import json
 import sys
 from pathlib import Path
 
-from . import Failure, changelog, checks, documents, manifests, msi, notices, sbom, site
+from . import Failure, changelog, checks, documents, load, manifests, msi, notices, sbom, site
 from .presets import Table
 
 
@@ -24,17 +24,8 @@ def write_notices(args):
 
 
 def write_bill(args):
-    bill = sbom.bill(
-        args.artifact,
-        args.map,
-        args.stage,
-        args.name,
-        args.version,
-        args.summary,
-        args.supplier,
-        args.vendor,
-        args.homepage,
-    )
+    facts = [args.name, args.version, args.summary, args.supplier, args.vendor, args.homepage]
+    bill = sbom.bill(args.artifact, args.map, args.stage, *facts)
     Path(f"{args.artifact}.cdx.json").write_text(bill)
 
 
@@ -56,17 +47,36 @@ def check_manifests(args):
     return said(list(checks.manifest_faults(args.dist, args.schemas)))
 
 
+def check_release(args):
+    return said(checks.release_faults(args.dist, args.page, args.version, args.settings))
+
+
 def write_changelog(args):
-    text = Path(args.changelog).read_text()
-    if args.form == "entry":
-        changelog.entry(text, args.version)
-    else:
+    text = load(args.changelog)
+    try:
+        if args.form == "release":
+            changelog.releasable(text, args.version)
+            return
         made = getattr(changelog, args.form)(text, args.version, args.maintainer)
-        Path(args.output).write_text(made) if args.output else print(made, end="")
+    except Failure as error:
+        raise Failure(f"{args.changelog}: {error}") from None
+    Path(args.output).write_text(made) if args.output else print(made, end="")
+
+
+def cut_version(args):
+    text = load(args.changelog)
+    try:
+        changelog.entries(text)
+    except Failure as error:
+        raise Failure(f"{args.changelog}: {error}") from None
+    made = changelog.cut(text, load(args.cmake), args.version)
+    for path, text in zip((args.changelog, args.cmake), made):
+        Path(path).write_text(text)
 
 
 def write_guide(args):
-    text = documents.filled(Path(args.source, args.guide).read_text(), args.site, args.fingerprint)
+    text = load(Path(args.source, args.guide))
+    text = documents.filled(text, args.site, args.fingerprint, args.version)
     if args.plain:
         Path(args.output).write_bytes(documents.plain_text(text))
     else:
@@ -81,7 +91,7 @@ def answer_site(args):
     elif args.question == "versions":
         print("\n".join(site.versions(args.site)))
     else:
-        page = site.page(args.site, args.url.rstrip("/"), args.fingerprint)
+        page = site.page(args.site, args.url.rstrip("/"))
         (Path(args.site) / "index.html").write_text(page)
 
 
@@ -101,6 +111,8 @@ def answer_presets(args):
         answers = [table.processor(args.build, args.naming)]
     elif args.question == "artifacts":
         answers = [file for file, _, _ in table.artifacts(args.build, args.version)]
+    elif not table.facts(args.build).get("packages"):
+        answers = ["[]"]  # cmake, for a build that makes no packages
     else:  # cmake: what the build's target package makes, for the processor CMake builds for
         processor = table.processor(args.build, "cmake")
         if processor != args.system_processor:
@@ -121,16 +133,14 @@ def parser():
     parse = argparse.ArgumentParser(prog="release-data", description=__doc__.splitlines()[0])
     commands = parse.add_subparsers(dest="command", required=True)
 
-    def command(name, run, help, *arguments):
-        sub = commands.add_parser(name, help=help)
+    def command(name, run, help, *arguments, under=commands):
+        sub = under.add_parser(name, help=help)
         sub.set_defaults(run=run)
         for argument in arguments:
             sub.add_argument(argument)
         return sub
 
-    sub = command(
-        "notices", write_notices, "a program's notices, from its link map", "map", "title"
-    )
+    sub = command("notices", write_notices, "a program's notices, from its link map", "map", "title")
     sub.add_argument("output")
     sub.add_argument("--no-dpkg", action="store_true", help="list the files without asking dpkg")
     sub = command("sbom", write_bill, "ARTIFACT.cdx.json, the artifact's bill of materials")
@@ -142,44 +152,50 @@ def parser():
     sub.add_argument("--installed", action="store_true", help="each package as installed here")
     sub.add_argument("--schemas", help="a folder of the CycloneDX schemas, to check against")
     sub.add_argument("sboms", nargs="+")
-    command(
-        "manifests", write_manifests, "winget's and Scoop's manifests", "url", "dist", "version"
-    )
+    command("manifests", write_manifests, "winget's and Scoop's manifests", "url", "dist", "version")
     sub = command("check-manifests", check_manifests, "check the manifests against the zips")
     sub.add_argument("--schemas", help="a folder of winget-1.12.0/ and scoop/, to check against")
     sub.add_argument("dist")
     sub = command(
+        "check-release", check_release, "check that DIST holds the files PAGE lists", "dist", "page"
+    )
+    sub.add_argument("version")
+    sub.add_argument("settings", nargs="*", help="the settings given, of those the list names")
+    sub = command(
         "changelog", write_changelog, "CHANGELOG.md's entries up to VERSION, as a package's"
     )
     sub.add_argument(
-        "form", choices=("debian", "rpm", "entry"), help="entry: only check that it has one"
+        "form", choices=("debian", "rpm", "release"), help="release: check that it can be released"
     )
     sub.add_argument("changelog")
     sub.add_argument("version")
     sub.add_argument("maintainer", nargs="?", default="The Merovak authors <merovak@example.org>")
     sub.add_argument("--output", help="the file to write, instead of standard output")
+    command(
+        "version",
+        cut_version,
+        "VERSION cut: CHANGELOG.md's unreleased items moved into its entry, CMakeLists.txt's version",
+        "version",
+        "changelog",
+        "cmake",
+    )
     sub = command(
         "guide", write_guide, "a guide, as a release carries it", "source", "guide", "output"
     )
     sub.add_argument("--site", default="", help="the address of the site it is made for")
     sub.add_argument("--fingerprint", default="", help="the fingerprint of the site's key")
+    sub.add_argument("--version", default="", help="the version of the release that holds it")
     sub.add_argument("--plain", action="store_true", help="as plain text, lines ending CR LF")
     sub.add_argument("--holds", nargs="*", default=[], help="the files beside it, by their paths")
     sub = command("site", answer_site, "what the download site takes and holds, and its home page")
     questions = sub.add_subparsers(dest="question", required=True)
     for name, arguments, help in [
-        (
-            "admit",
-            ("site", "dist", "url"),
-            "the version of the release in DIST, where SITE takes it",
-        ),
+        ("admit", ("site", "dist", "url"), "the version of the release in DIST, where SITE takes it"),
         ("time", ("dist",), "the release's time, in seconds since 1970"),
         ("versions", ("site",), "the versions that SITE holds, oldest first"),
-        ("page", ("site", "url", "fingerprint"), "SITE/index.html, its home page"),
+        ("page", ("site", "url"), "SITE/index.html, its home page"),
     ]:
-        question = questions.add_parser(name, help=help)
-        for argument in arguments:
-            question.add_argument(argument)
+        command(name, answer_site, help, *arguments, under=questions)
     command(
         "msi-codes",
         write_msi_codes,

@@ -1,12 +1,12 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""Checks of what a release holds: each bill of materials against the
-artifact beside it (its hashes, the program inside it, the notices it holds)
-and, where given, the CycloneDX schemas and the versions installed here; the
-manifests of winget and Scoop against the zips they name and, where given,
-their schemas. Each check yields its faults, one line each."""
+"""Checks of what a release holds: the files that the releasing guide lists;
+each bill of materials against the artifact beside it (its hashes, the program
+inside it, the notices it holds) and, where given, the CycloneDX schemas and
+the versions installed here; the manifests of winget and Scoop against the
+zips they name and, where given, their schemas. Each check yields its faults,
+one line each."""
 import hashlib
-import json
 import re
 import subprocess
 import tarfile
@@ -14,10 +14,34 @@ import tempfile
 import zipfile
 from pathlib import Path
 
-from . import Failure
+from . import Failure, load
 from .notices import listed
 
 WINGET_VERSION = "1.12.0"
+
+
+def listed_files(page, version, settings):
+    """The files that the list in PAGE (the releasing guide) names for a
+    release of VERSION made with SETTINGS: a name with "+.cdx.json" and its
+    bill of materials, where the settings that the line names are given."""
+    block = re.search(r"^<!-- test: release-files -->\n```text\n(.*?)^```", load(page), re.M | re.S)
+    if not block:
+        raise Failure(f"{page} has no list of a release's files, <!-- test: release-files -->")
+    names = []
+    for line in block[1].splitlines():
+        name, *words = line.replace("VERSION", version).split()
+        if all(word in settings for word in words if word.startswith("MEROVAK_")):
+            names += [name] + [name + word[1:] for word in words if word.startswith("+")]
+    return names
+
+
+def release_faults(dist, page, version, settings):
+    """The files that DIST lacks, or holds besides, those of the list in PAGE."""
+    listed = set(listed_files(page, version, settings))
+    held = {path.relative_to(dist).as_posix() for path in Path(dist).rglob("*") if path.is_file()}
+    return [f"{name}: missing, though {page} lists it" for name in sorted(listed - held)] + [
+        f"{name}: made, though {page} does not list it" for name in sorted(held - listed)
+    ]
 
 
 def validator(schema, store=()):
@@ -47,14 +71,12 @@ def schema_faults(validate, document):
 def cyclonedx_validator(folder):
     """A validator of CycloneDX 1.6, from the schemas in FOLDER."""
     store = [
-        ("http://cyclonedx.org/schema/" + path.name, json.loads(path.read_text()))
+        ("http://cyclonedx.org/schema/" + path.name, load(path, "JSON"))
         for path in Path(folder).glob("*.json")
     ]
     schema = dict(store).get("http://cyclonedx.org/schema/bom-1.6.SNAPSHOT.schema.json")
     if not schema:
-        raise Failure(
-            f"{folder} holds no CycloneDX 1.6 schema (scripts/cyclonedx-schemas.sh fetches it)"
-        )
+        raise Failure(f"{folder} holds no CycloneDX 1.6 schema, bom-1.6.SNAPSHOT.schema.json")
     return validator(schema, store)
 
 
@@ -121,11 +143,7 @@ def hash_faults(entries, data, what):
 def bom_faults(path, validate=None, installed=False):
     """What is wrong with the bill of materials at PATH."""
     artifact = path.with_name(path.name.removesuffix(".cdx.json"))
-    try:
-        bom = json.loads(path.read_text())
-    except ValueError as error:
-        yield f"not JSON: {error}"
-        return
+    bom = load(path, "JSON")
     if validate:
         errors = schema_faults(validate, bom)
         yield from (f"not CycloneDX 1.6: {error}" for error in errors)
@@ -203,8 +221,6 @@ def manifest_faults(dist, schemas=None):
     by its schema, where SCHEMAS holds them (winget-1.12.0/, scoop/), and
     naming each Windows zip and MSI beside it by its SHA-256, with the program
     in it; an MSI by the ProductCode and UpgradeCode that it holds."""
-    import yaml
-
     dist = Path(dist)
     files = {
         path.name: path
@@ -215,12 +231,12 @@ def manifest_faults(dist, schemas=None):
 
     def validate(name, manifest, schema):
         if schemas:
-            schema = json.loads((Path(schemas) / schema).read_text())
+            schema = load(Path(schemas) / schema, "JSON")
             yield from (f"{name}: {fault}" for fault in schema_faults(validator(schema), manifest))
 
     winget = sorted((dist / "winget").glob("*.yaml"))
     for path in winget:
-        manifest = yaml.safe_load(path.read_text())
+        manifest = load(path, "YAML")
         kind = manifest.get("ManifestType")
         schema = f"winget-{WINGET_VERSION}/manifest.{kind}.{WINGET_VERSION}.json"
         yield from validate(path.name, manifest, schema)
@@ -228,7 +244,7 @@ def manifest_faults(dist, schemas=None):
             inside = [file["RelativeFilePath"] for file in entry.get("NestedInstallerFiles", [])]
             address, sha256 = entry["InstallerUrl"], entry["InstallerSha256"].lower()
             named.append((path.name, address, sha256, inside or ["Merovak.exe"], entry))
-    scoop = json.loads((dist / "merovak.json").read_text())
+    scoop = load(dist / "merovak.json", "JSON")
     yield from validate("merovak.json", scoop, "scoop/schema.json")
     for entry in scoop["architecture"].values():
         named.append(("merovak.json", entry["url"], entry["hash"], [scoop["bin"]], {}))

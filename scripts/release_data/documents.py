@@ -1,20 +1,23 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The guides as a release carries them: with the download site's address and
-its key's fingerprint in place of their placeholders, where the release is
-made for a site, with links only to the files beside them, and, for Windows,
-as plain text for Notepad."""
+"""The guides as a release carries them: with the download site's address,
+its key's fingerprint and the release's version in place of their
+placeholders, where they are known, with links only to the files beside them,
+and, for Windows, as plain text for Notepad."""
 import posixpath
 import re
 
-SITE, FINGERPRINT = "https://SITE", "FINGERPRINT"
 LINK = re.compile(r"\[([^]]+)\]\(([^)]+)\)")
+PLACEHOLDERS = ("https://SITE", "FINGERPRINT", "VERSION")
 
 
-def filled(text, site="", fingerprint=""):
-    """TEXT with the site's address and the key's fingerprint, where known."""
-    text = text.replace(SITE, site.rstrip("/")) if site else text
-    return text.replace(FINGERPRINT, fingerprint) if fingerprint else text
+def filled(text, site="", fingerprint="", version=""):
+    """TEXT with the site's address, the key's fingerprint and the version,
+    where known."""
+    for placeholder, value in zip(PLACEHOLDERS, (site.rstrip("/"), fingerprint, version)):
+        if value:
+            text = re.sub(rf"\b{re.escape(placeholder)}\b", lambda _: value, text)
+    return text
 
 
 def linked(text, path, held):

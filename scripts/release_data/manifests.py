@@ -8,7 +8,7 @@ URL."""
 import json
 from pathlib import Path
 
-from . import Failure, msi
+from . import Failure, load, msi
 from .checks import WINGET_VERSION
 from .presets import Table
 
@@ -44,7 +44,7 @@ def write(url, dist, version, table=None):
         for file, kind, _ in table.artifacts(build, version):
             bom = dist / f"{file}.cdx.json"
             if kind in ("zip", "msi") and bom.exists():
-                files.append((build, kind, json.loads(bom.read_text())["metadata"]))
+                files.append((build, kind, load(bom, "JSON")["metadata"]))
     zips = [(build, metadata) for build, kind, metadata in files if kind == "zip"]
     if not zips:
         raise Failure(f"no Windows zip with its bill of materials in {dist}")

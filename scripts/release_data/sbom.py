@@ -10,12 +10,11 @@ import hashlib
 import json
 import os
 import re
-import subprocess
 import time
 import uuid
 from pathlib import Path
 
-from . import Failure
+from . import Failure, run
 from .notices import archive_of, linked_files, owners
 
 # The licence of the code that packages link in, by the package's name: musl's C
@@ -31,13 +30,6 @@ LICENCES = [
     ),
 ]
 PROGRAMS = ("Merovak", "Merovak.exe")
-
-
-def run(*command):
-    answer = subprocess.run(command, capture_output=True, text=True)
-    if answer.returncode:
-        raise Failure(f"{' '.join(command)} failed: {answer.stderr.strip()}")
-    return answer.stdout
 
 
 def hashes(data):

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# SPDX-FileCopyrightText: 2026 the Merovak authors
+# SPDX-License-Identifier: MIT
+# Cuts VERSION: the items under [Unreleased] in CHANGELOG.md become its entry,
+# of today (UTC), and CMakeLists.txt gives the project that version; both
+# files are committed as "Version VERSION". Refuses, changing nothing, what
+# docs/release.md says it refuses.
+# Usage: version.sh VERSION
+set -euo pipefail
+cd "$(dirname "$0")/.."
+[ $# -eq 1 ] || { echo "Usage: version.sh VERSION" >&2 && exit 2; }
+if ! git diff --quiet HEAD -- CHANGELOG.md CMakeLists.txt; then
+    echo "version.sh: CHANGELOG.md or CMakeLists.txt has changes that are not committed: commit them first" >&2
+    exit 1
+fi
+bash scripts/install-packages.sh python3
+scripts/release-data version "$1" CHANGELOG.md CMakeLists.txt
+git commit -q -m "Version $1" -- CHANGELOG.md CMakeLists.txt
+echo "Version $1 is committed: bash scripts/release.sh makes its release"
