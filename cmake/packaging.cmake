@@ -38,6 +38,16 @@ endif()
 
 set(version ${PROJECT_VERSION})
 set(stage ${PROJECT_BINARY_DIR}/stage)
+
+# The manual, its header naming the version and the day of its entry in CHANGELOG.md.
+file(STRINGS CHANGELOG.md entry REGEX "^## \\[${version}\\] - ")
+string(REGEX MATCH "[0-9]+-[0-9]+-[0-9]+" day "${entry}")
+file(READ man/Merovak.1 manual)
+string(REGEX REPLACE "\n\\.TH [^\n]*" "\n.TH MEROVAK 1 \"${day}\" \"Merovak ${version}\" \"User Commands\""
+  manual "${manual}")
+file(CONFIGURE OUTPUT Merovak.1 CONTENT "${manual}" @ONLY)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS man/Merovak.1 CHANGELOG.md)
+set(manual ${PROJECT_BINARY_DIR}/Merovak.1)
 file(GLOB releaseDataFiles ${PROJECT_SOURCE_DIR}/scripts/release_data/*.py)
 # The guides that the archives and zips carry name the site and its key, where known.
 set(guideSite --site=${MEROVAK_SITE_URL} --fingerprint=${MEROVAK_FINGERPRINT})
@@ -70,7 +80,7 @@ if(WIN32 OR MEROVAK_STATIC)
   else()
     # The README and the guides for Linux, linking only to what the archive holds.
     install(TARGETS Merovak RUNTIME DESTINATION .)
-    install(FILES man/Merovak.1 LICENSE DESTINATION .)
+    install(FILES ${manual} LICENSE DESTINATION .)
     set(guides README.md docs/linux.md docs/install.md)
     set(held ${guides} Merovak.1 LICENSE THIRD-PARTY-NOTICES)
     set(made)
@@ -151,7 +161,7 @@ else()
   # The Debian changelog, of this version and those before it, from CHANGELOG.md,
   # which release-data writes with the system's Python: a build without it has
   # no changelog to install (and no target package).
-  set(documents ${PROJECT_SOURCE_DIR}/man/Merovak.1)
+  set(documents ${manual})
   set(changelog)
   if(EXISTS /usr/bin/python3)
     add_custom_command(OUTPUT debian/changelog
@@ -194,18 +204,22 @@ else()
 endif()
 
 # The packages of the build's preset, as the table of builds names them, with
-# their processor's names: a build configured without a preset, or whose
-# compiler builds for another processor than the preset's, has no target package.
-set(artifacts)
+# their processor's names. A build configured without a preset, or whose
+# preset makes none, has no target package; one that the table cannot answer
+# for (a compiler that builds for another processor than the preset's, no
+# system Python) has one that fails, saying why.
+set(artifacts [])
 if(MEROVAK_PRESET)
   execute_process(COMMAND ${releaseData} presets cmake ${MEROVAK_PRESET} ${version} ${CMAKE_SYSTEM_PROCESSOR}
-    OUTPUT_VARIABLE artifacts ERROR_VARIABLE problem RESULT_VARIABLE status)
+    OUTPUT_VARIABLE artifacts ERROR_VARIABLE problem RESULT_VARIABLE status ERROR_STRIP_TRAILING_WHITESPACE)
   if(NOT status EQUAL 0)
-    message(STATUS "No target package: ${releaseData}: ${status} ${problem}")
-    set(artifacts)
+    add_custom_target(package COMMAND ${CMAKE_COMMAND} -E echo "No packages: ${problem} (${status})"
+      COMMAND ${CMAKE_COMMAND} -E false VERBATIM)
+    return()
   endif()
 endif()
-if(NOT artifacts)
+string(JSON last LENGTH "${artifacts}")
+if(last EQUAL 0)
   return()
 endif()
 # Each package, staged and made by package.sh (a Debian package from
@@ -213,7 +227,6 @@ endif()
 # materials, which names the Debian packages linked in and so needs dpkg.
 find_program(MEROVAK_DPKG_QUERY dpkg-query)
 set(commands)
-string(JSON last LENGTH "${artifacts}")
 math(EXPR last "${last} - 1")
 foreach(index RANGE ${last})
   foreach(field file format processor upgradeCode)

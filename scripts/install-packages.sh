@@ -4,17 +4,19 @@
 # Installs those of the named Debian packages that are missing, with apt-get.
 # A package named with an architecture (wine32:i386) has that architecture
 # added to dpkg first. Runs apt-get as root directly, or through sudo for
-# another user. With --missing, it installs nothing and names those that are
-# missing, on one line. A package that cannot be installed (a mirror in the
+# another user. A package that an installed one provides is not missing. With
+# --missing, it installs nothing and names those that are missing, on one line. A package that cannot be installed (a mirror in the
 # middle of a sync can leave one without what it depends on) is named, after
 # each of the others has been installed alone, and the status is 1.
 # Usage: install-packages.sh [--missing] PACKAGE...
 set -euo pipefail
 list=no
 [ "${1:-}" != --missing ] || { list=yes && shift; }
+provided=$(dpkg-query -W -f='${db:Status-Abbrev},${Provides}\n' | sed -n 's/^ii *,//p' | tr , '\n')
 missing=()
 for package in "$@"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; then
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed' &&
+        ! sed 's/ *(.*//; s/^ *//' <<<"$provided" | grep -qx -- "$package"; then
         missing+=("$package")
     fi
 done

@@ -54,6 +54,8 @@ signer=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$signer")
 keys=$(gpg -q --with-colons --show-keys "$keyring")
 grep -qx "fpr:::::::::$signer:" <<<"$keys" ||
     refuse "MEROVAK_SIGNING_KEY, which signs the repositories, is not the key in $keyring"
+answer=$(cd "$dist" && sha256sum --strict --quiet -c SHA256SUMS 2>&1) ||
+    refuse "$dist does not match its SHA256SUMS: $(paste -sd ' ' <<<"$answer")"
 version=$(scripts/release-data site admit "$site" "$dist" "$url") || refuse "the release is refused"
 export SOURCE_DATE_EPOCH
 SOURCE_DATE_EPOCH=$(scripts/release-data site time "$dist")
@@ -125,8 +127,7 @@ fi
 git -C "$bucket" update-server-info
 
 # The home page, then the new site in the old one's place.
-fingerprint=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$keys")
-scripts/release-data site page "$next" "$url" "$fingerprint"
+scripts/release-data site page "$next" "$url"
 if [ -d "$site" ]; then
     mv "$site" "$next.old" && mv "$next" "$site" && rm -rf "$next.old"
 else

@@ -1,34 +1,14 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Makes a release of the checked-out commit in dist/: the source archive, the
-# packages of every build that the table of builds ships (each has a build
-# preset NAME-package), each with a CycloneDX bill of materials beside it, and
-# SHA256SUMS over them all. Every program is built from the source archive;
-# uncommitted changes are named, and left out. The same commit gives the same
-# bytes wherever, whenever and by whomever it is built: time stamps come from
-# SOURCE_DATE_EPOCH (the commit's time unless it is set), umask, time zone and
-# locale are fixed, and every archive lists its files in name order, owned by
-# root.
-# Installs what it needs, as the table names it (apt-get, as root or through
-# sudo). The version is the one that CMake gives the project. The settings, in
-# the environment: MEROVAK_MAINTAINER="Name <address>", the packager the
-# packages name; MEROVAK_SITE_URL, the address of the download site that
-# scripts/publish.sh keeps, where this version's files will be at
-# MEROVAK_SITE_URL/VERSION/, for the manifests of winget (dist/winget) and
-# Scoop (dist/merovak.json) and the guides that the archives and zips hold;
-# MEROVAK_HOMEPAGE, the home page that the packages name (the site's, by
-# default); MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY, a
-# code-signing certificate (chain) and its private key in PEM files, which sign
-# the Windows programs and installer packages; MEROVAK_SIGNING_KEY, the
-# fingerprint of an OpenPGP key of the maintainer's GnuPG keyring, which signs
-# the RPMs, and SHA256SUMS and merovak-VERSION.tar.gz (detached, armoured
-# .asc), and whose public key it exports (dist/merovak-archive-keyring.gpg and
-# .asc). Each that is not set is left out, and the release says so in one
-# line. Signatures are of SOURCE_DATE_EPOCH's time, so an Ed25519 or RSA key
-# signs alike every time: the key must be older than that. A version without an
-# entry in CHANGELOG.md is not released.
-# With --missing, it makes nothing and names the packages it would install.
+# Makes a release of the checked-out commit in dist/, the files that
+# docs/release.md lists, every program built from the source archive; the
+# same commit (and keys) give the same bytes wherever, whenever and by whomever
+# it is built. The settings, in the environment, and what it makes of each, are
+# in docs/release.md; each that is not set is left out, and said so in one
+# line. Installs what it needs, as the table of builds names it (apt-get, as
+# root or through sudo); with --missing, it makes nothing and names the
+# packages it would install.
 # Usage: release.sh [--missing]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -62,12 +42,12 @@ scripts=$PWD/scripts
 site=${MEROVAK_SITE_URL:-}
 site=${site%/}
 [ -z "$site" ] || export MEROVAK_SITE_URL=$site MEROVAK_HOMEPAGE=${MEROVAK_HOMEPAGE:-$site/}
-settings=()
+settings=() given=()
 for name in MEROVAK_MAINTAINER MEROVAK_HOMEPAGE MEROVAK_SITE_URL MEROVAK_AUTHENTICODE_CERT \
     MEROVAK_AUTHENTICODE_KEY; do
     value=${!name:-}
     [[ $name != *_AUTHENTICODE_* || -z $value ]] || value=$(realpath "$value")
-    [ -z "$value" ] || settings+=("-D$name=$value")
+    [ -z "$value" ] || settings+=("-D$name=$value") given+=("$name")
 done
 if [ -z "${MEROVAK_AUTHENTICODE_CERT:-}" ] || [ -z "${MEROVAK_AUTHENTICODE_KEY:-}" ]; then
     [ -z "${MEROVAK_AUTHENTICODE_CERT:-}${MEROVAK_AUTHENTICODE_KEY:-}" ] ||
@@ -86,18 +66,23 @@ if [ -n "$key" ]; then
     fi
     fingerprint=$(gpg --with-colons --list-keys "$key")
     fingerprint=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$fingerprint")
-    settings+=("-DMEROVAK_FINGERPRINT=$fingerprint")
+    settings+=("-DMEROVAK_FINGERPRINT=$fingerprint") given+=(MEROVAK_SIGNING_KEY)
 fi
 dist=$PWD/dist
 folder=$PWD/build/dist
 rm -rf "$dist" "$folder"
 mkdir -p "$dist" "$folder"
-# The version, as CMake configures the project.
-cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF >"$folder/version.log" ||
-    { cat "$folder/version.log" >&2 && exit 1; }
+# logged NAME COMMAND...: COMMAND, its output in NAME.log; where it fails, its last lines.
+logged() {
+    "${@:2}" >"$folder/$1.log" 2>&1 ||
+        { tail -n 25 "$folder/$1.log" >&2 && echo "release.sh: ${*:2} failed; all it said: $folder/$1.log" >&2 &&
+            exit 1; }
+}
+# The version, as CMake configures the project, and what the changelog says of it.
+logged version cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/version/CMakeCache.txt")
 [ -n "$version" ] || { echo "release.sh: CMake gives the project no version" >&2 && exit 1; }
-scripts/release-data changelog entry CHANGELOG.md "$version"
+scripts/release-data changelog release CHANGELOG.md "$version"
 
 # Every artifact is built from the source archive, unpacked in a folder of its
 # own: the archive is proven to build, and the programs hold what it holds.
@@ -115,8 +100,8 @@ cd "$folder/source/merovak-$version"
 # packages with their bills of materials. A program whose notices lack their
 # licence texts is not shipped.
 for preset in "${builds[@]}"; do
-    cmake --preset "$preset" "${settings[@]}" >/dev/null
-    cmake --build --preset "$preset-package" >/dev/null
+    logged "$preset-configure" cmake --preset "$preset" "${settings[@]}"
+    logged "$preset-build" cmake --build --preset "$preset-package"
     if grep -qs 'could not be gathered' "build/$preset/THIRD-PARTY-NOTICES"; then
         echo "release.sh: build/$preset/THIRD-PARTY-NOTICES lacks the licences of the code linked in" >&2
         exit 1
@@ -151,3 +136,6 @@ if [ -n "$key" ]; then
 else
     echo "Not signed: MEROVAK_SIGNING_KEY names no key"
 fi
+# The release holds the files that the releasing guide lists, and no others.
+faults=$("$scripts/release-data" check-release "$dist" "$folder/source/merovak-$version/docs/release.md" \
+    "$version" "${given[@]}") || { [ -z "$faults" ] || sed 's/^/release.sh: /' <<<"$faults" >&2; exit 1; }

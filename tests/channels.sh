@@ -32,6 +32,13 @@ windowsChannels() {
     done
 }
 
+# homeBlock SITE NAME: the lines of the block that SITE's home page marks NAME.
+homeBlock() {
+    python3 -c 'import html, re, sys
+found = re.search(r"<pre data-block=\"%s\"><code>(.*?)</code></pre>" % sys.argv[2], open(sys.argv[1]).read(), re.S)
+print(html.unescape(found[1]) if found else "false no block " + sys.argv[2])' "$1/index.html" "$2"
+}
+
 # serve SITE [PORT]: serves the folder SITE (made or not) over HTTP on
 # 127.0.0.1, at PORT or else a free port, as $url, until the test ends.
 serve() {
@@ -82,6 +89,11 @@ for link in sorted(set(re.findall(r"href=\"([^\"]+)\"", open(sys.argv[1]).read()
         expect "$release: every file matches its signed SHA256SUMS" bash -c 'cd "$1" &&
             gpgv --keyring "$2" SHA256SUMS.asc SHA256SUMS && sha256sum --strict -c SHA256SUMS' - \
             "$site/$release" "$site/merovak-archive-keyring.gpg"
+        rm -rf "$work/download" && mkdir "$work/download"
+        expect "$release: a download checked with the home page's lines" bash -c 'cd "$1" &&
+            curl -fsSLO "$2" && eval "$3"' - "$work/download" "$url/$release/merovak-$release-linux-arm.tar.gz" \
+            "$(homeBlock "$site" "check-$release")"
+        has "$release: a download checked: its checksum" "^merovak-$release-linux-arm.tar.gz: OK$"
     done
 
     # Publishing again changes nothing; what the site must not take is refused.

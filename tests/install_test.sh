@@ -3,7 +3,8 @@
 # SPDX-License-Identifier: MIT
 # What a user does with the source, in a copy of it, with the pages' lines as
 # they stand. With "install": the manual page renders without warnings within
-# 80 columns; the README's build line builds and runs the command, which
+# 80 columns, its header naming the version and the day of its changelog entry;
+# the README's build line builds and runs the command, which
 # compiles each source once; the install line, under a prefix of the test's
 # own, puts the command, its manual and its documents in place, the installed
 # command answers on a set clock, and the uninstall line leaves nothing behind;
@@ -80,7 +81,11 @@ export HOME=$work
 prefix=$HOME/.local
 expect 'cmake --install' bash -c "$install"
 expect 'installed command' test -x "$prefix/bin/Merovak"
-expect 'installed manual' cmp "$manual" <(gzip -dc "$prefix/share/man/man1/Merovak.1.gz")
+expect 'installed manual' cmp <(grep -v '^\.TH ' "$manual") <(gzip -dc "$prefix/share/man/man1/Merovak.1.gz" |
+    grep -v '^\.TH ')
+gzip -dc "$prefix/share/man/man1/Merovak.1.gz" >"$work/out"
+day=$(sed -n "s/^## \[$version\] - //p" CHANGELOG.md)
+has 'installed manual: its version and the day of its entry' "^\.TH MEROVAK 1 \"$day\" \"Merovak $version\" "
 expect 'installed copyright' grep -q '^License: Expat' "$prefix/share/doc/merovak/copyright"
 expect 'installed changelog' gzip -t "$prefix/share/doc/merovak/changelog.gz"
 expect 'installed command answers 5' fakeClock '2026-12-08 09:30:00' bash -c \

@@ -4,22 +4,21 @@
 # The files of the release that the release test keeps, against their schemas.
 # With "cyclonedx", every bill of materials against CycloneDX 1.6, with the
 # README's lines in a download's folder, and one made invalid is refused; the
-# schemas are those that scripts/cyclonedx-schemas.sh fetches. With
+# schemas are those of the tree. With
 # "manifests", winget's and Scoop's manifests against theirs, which the
 # project does not hold: they are read from the folder schemas/ of the one
 # beside the project (../shared/schemas). Skipped where the schemas or the
 # kept release are lacking.
-# Usage: schemas_test.sh cyclonedx|manifests SOURCE_DIR KEPT_DIR VERSION
+# Usage: schemas_test.sh cyclonedx|manifests SOURCE_DIR KEPT_DIR
 set -u
-mode=$1 source=$2 kept=$3 version=$4
+mode=$1 source=$2 kept=$3
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 needsFile "$kept/dist/SHA256SUMS" "a release that the release test keeps (ctest -R '^release\$' first)"
 /usr/bin/python3 -c 'import jsonschema, yaml' 2>/dev/null ||
     lacks+=("Python's jsonschema and yaml (Debian packages python3-jsonschema, python3-yaml)")
 if [ "$mode" = cyclonedx ]; then
-    schemas=$source/build/cyclonedx
-    needsFile "$schemas/bom-1.6.SNAPSHOT.schema.json" "the CycloneDX schemas (bash scripts/cyclonedx-schemas.sh)"
+    for tool in rpm2cpio:rpm2cpio msiextract:msitools; do needs "${tool%:*}" "${tool#*:}"; done
 else
     schemas=$(realpath -m "$source/../shared/schemas")
     needsFile "$schemas/winget-1.12.0" "the schemas of winget's and Scoop's manifests, beside the project"
@@ -32,8 +31,11 @@ if [ "$mode" = manifests ]; then
     exit
 fi
 sboms=$(page "$source/README.md" check-sboms) || exit 1
+archive=$(find "$kept/dist" -name 'merovak-*.tar.gz' ! -name 'merovak-*-*-*' -printf '%f') # the source's
+version=${archive#merovak-} version=${version%.tar.gz}
+sboms=${sboms//VERSION/$version}
 download=$work/download
-mkdir -p "$download/merovak-$version/build" && cp -r "$schemas" "$download/merovak-$version/build"
+mkdir "$download"
 expect 'the release files' find "$kept/dist" -maxdepth 1 -type f -exec cp -t "$download" {} +
 expect 'bills of materials valid, as the README checks them' bash -c "cd \"\$1\" && $sboms" - "$download"
 boms=("$download"/*.tar.gz.cdx.json)

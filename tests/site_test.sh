@@ -12,9 +12,9 @@
 # add the signed repository, from which dnf lists both versions and downloads
 # the newest as it is published. Skipped where the site, root or a root of the
 # test's own is lacking.
-# Usage: site_test.sh SOURCE_DIR KEPT_DIR VERSION
+# Usage: site_test.sh SOURCE_DIR KEPT_DIR
 set -u
-source=$1 kept=$2 version=$3
+source=$1 kept=$2
 # shellcheck source=harness.sh
 . "$(dirname "$0")/harness.sh"
 # shellcheck source=channels.sh
@@ -39,33 +39,28 @@ if ! answer=$(inRoot sh -c 'rm -f /etc/apt/sources.list /etc/apt/sources.list.d/
     echo "SKIPPED: this machine lacks a root of the test's own for apt and dnf (an overlay of its own): $answer"
     exit 77
 fi
-# homeBlock NAME: the lines of the block that the home page marks NAME.
-homeBlock() {
-    python3 -c 'import html, re, sys
-found = re.search(r"<pre data-block=\"%s\"><code>(.*?)</code></pre>" % sys.argv[2], open(sys.argv[1]).read(), re.S)
-print(html.unescape(found[1]) if found else "false no block " + sys.argv[2])' "$kept/site/index.html" "$1"
-}
-site=$kept/site newest=$("$source/scripts/release-data" site versions "$kept/site" | tail -n 1)
+site=$kept/site versions=$("$source/scripts/release-data" site versions "$kept/site")
+version=$(head -n 1 <<<"$versions") newest=$(tail -n 1 <<<"$versions")
 serve "$site" "$(cat "$kept/port")"
 
 expect 'apt, with the install guide'"'"'s lines: refused where the site is not reachable' inRoot bash -c \
     'find /etc/apt >/before && ! bash -c "$1" && find /etc/apt | cmp /before -' - \
     "$(page "$source/docs/install.md" apt-repository)"
-expect 'apt, with the home page'"'"'s lines: installed' inRoot bash -c "$(homeBlock apt-repository)" < <(yes)
+expect 'apt, with the home page'"'"'s lines: installed' inRoot bash -c "$(homeBlock "$site" apt-repository)" < <(yes)
 expect 'apt: the newest installed, both offered' inRoot bash -c 'dpkg-query -W merovak && apt-cache madison merovak'
 has 'apt: the newest installed' "^merovak	$newest\$"
 for release in "$version" "$newest"; do
     has "apt offers $release" "^ *merovak | *$release | $url/apt stable/main"
 done
-expect "apt: back to $version" inRoot apt-get install "merovak=$version" < <(yes)
-expect 'apt, with the home page'"'"'s lines: updated' inRoot bash -c "$(homeBlock apt-upgrade)" < <(yes)
+expect "apt, with the home page's lines: back to $version" inRoot bash -c "$(homeBlock "$site" apt-downgrade)" < <(yes)
+expect 'apt, with the home page'"'"'s lines: updated' inRoot bash -c "$(homeBlock "$site" apt-upgrade)" < <(yes)
 expect 'apt: the newest installed again' inRoot dpkg-query -W merovak
 has 'apt: the newest installed again' "^merovak	$newest\$"
-expect 'apt, with the home page'"'"'s lines: removed' inRoot bash -c "$(homeBlock apt-remove)" < <(yes)
+expect 'apt, with the home page'"'"'s lines: removed' inRoot bash -c "$(homeBlock "$site" apt-remove)" < <(yes)
 expect 'apt: nothing left' inRoot bash -c '! dpkg-query -W merovak 2>/dev/null | grep -q . &&
     ! compgen -G "/etc/apt/*/merovak*" && ! compgen -G /usr/bin/Merovak'
 
-expect 'dnf, with the home page'"'"'s lines: the repository added' inRoot bash -c "$(homeBlock dnf-repository)"
+expect 'dnf, with the home page'"'"'s lines: the repository added' inRoot bash -c "$(homeBlock "$site" dnf-repository)"
 dnf=(dnf -q -y --releasever=1 --disableplugin=local)
 expect 'dnf: the repository read, its signature checked' inRoot "${dnf[@]}" list --showduplicates merovak
 for release in "$version" "$newest"; do
