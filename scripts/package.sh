@@ -32,7 +32,8 @@ needs() {
 }
 # put FOLDER [OPTION...]: the build's files, installed under FOLDER.
 put() { cmake --install "$build" --prefix "$@" >/dev/null; }
-# stamp: every staged file of SOURCE_DATE_EPOCH's time, where it is set.
+# stamp: every staged file of SOURCE_DATE_EPOCH's time, where it is set (as
+# dpkg-deb, rpmbuild and tar --clamp-mtime set it themselves; zip and wixl do not).
 stamp() { [ -z "${SOURCE_DATE_EPOCH:-}" ] || find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +; }
 
 rm -rf "$stage" "$artifact"
@@ -51,14 +52,12 @@ case $artifact in
     eval "$variables"
     (cd "$build" && dpkg-shlibdeps -Tdebian/substvars "$stage/usr/bin/Merovak" &&
         dpkg-gencontrol -P"$stage" -Tdebian/substvars -fdebian/files)
-    stamp
     dpkg-deb --root-owner-group -Zgzip --build "$stage" "$artifact" >/dev/null
     ;;
 *.rpm)
     needs rpmbuild rpm
     put "$stage/usr" --strip --component program
     put "$stage/usr" --component rpm
-    stamp
     mkdir -p "$build/rpmbuild"
     changelog=$("$scripts/release-data" changelog rpm "$scripts/../CHANGELOG.md" "$version" "$maintainer")
     printf '%s\n' "$(cat "$build/merovak.spec")" "$changelog" >"$build/rpmbuild/merovak.spec"
@@ -76,8 +75,8 @@ case $artifact in
 *.tar.gz)
     folder=${artifact##*/}
     put "$stage/${folder%.tar.gz}" --strip
-    stamp
-    tar -C "$stage" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu -cf - "${folder%.tar.gz}" |
+    tar -C "$stage" --sort=name --owner=0 --group=0 --numeric-owner --format=gnu \
+        ${SOURCE_DATE_EPOCH:+"--mtime=@$SOURCE_DATE_EPOCH" --clamp-mtime} -cf - "${folder%.tar.gz}" |
         gzip -9n >"$artifact"
     ;;
 *.zip)

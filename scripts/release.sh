@@ -78,11 +78,10 @@ logged() {
         { tail -n 25 "$folder/$1.log" >&2 && echo "release.sh: ${*:2} failed; all it said: $folder/$1.log" >&2 &&
             exit 1; }
 }
-# The version, as CMake configures the project, and what the changelog says of it.
+# The version, as CMake configures the project.
 logged version cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/version/CMakeCache.txt")
 [ -n "$version" ] || { echo "release.sh: CMake gives the project no version" >&2 && exit 1; }
-scripts/release-data changelog release CHANGELOG.md "$version"
 
 # Every artifact is built from the source archive, unpacked in a folder of its
 # own: the archive is proven to build, and the programs hold what it holds.
@@ -95,6 +94,8 @@ fi
 mkdir -p "$folder/source"
 tar -xzf "$dist/merovak-$version.tar.gz" -C "$folder/source"
 cd "$folder/source/merovak-$version"
+# What the commit's changelog says of the version, before anything is built.
+"$scripts/release-data" changelog release CHANGELOG.md "$version"
 
 # Each build that packages, in a folder of its own, from scratch, and its
 # packages with their bills of materials. A program whose notices lack their
@@ -137,5 +138,5 @@ else
     echo "Not signed: MEROVAK_SIGNING_KEY names no key"
 fi
 # The release holds the files that the releasing guide lists, and no others.
-faults=$("$scripts/release-data" check-release "$dist" "$folder/source/merovak-$version/docs/release.md" \
-    "$version" "${given[@]}") || { [ -z "$faults" ] || sed 's/^/release.sh: /' <<<"$faults" >&2; exit 1; }
+"$scripts/release-data" check-release "$dist" "$folder/source/merovak-$version/docs/release.md" "$version" \
+    "${given[@]}" >&2 || { echo "release.sh: dist/ is not the release that docs/release.md lists" >&2 && exit 1; }

@@ -140,8 +140,8 @@ env HOME="$work" MEROVAK_SITE_URL="$url" bash -c "$trialServe" >"$work/served.lo
 onExit "kill $!"
 released 'release without settings'
 for line in '^Windows programs not signed: ' '^No manifests for winget and Scoop: ' '^Not signed: ' \
-    "^release.sh: merovak-$version-linux-arm.tar.gz: missing, though .*docs/release.md lists it" \
-    "^release.sh: merovak-$version-linux-arm.tar.gz.cdx.json: missing"; do
+    "^merovak-$version-linux-arm.tar.gz: missing, though .*docs/release.md lists it" \
+    "^merovak-$version-linux-arm.tar.gz.cdx.json: missing" '^release.sh: dist/ is not the release that'; do
     has "release without settings or one package: $line" "$line"
 done
 start 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
