@@ -157,6 +157,7 @@ else()
   configure_file(packaging/copyright.in copyright @ONLY)
   configure_file(packaging/control.in debian/control @ONLY)
   configure_file(packaging/merovak.spec.in merovak.spec @ONLY)
+  configure_file(packaging/merovak-archive-keyring.spec.in merovak-archive-keyring.spec @ONLY)
 
   # The Debian changelog, of this version and those before it, from CHANGELOG.md,
   # which release-data writes with the system's Python: a build without it has

@@ -15,7 +15,10 @@
 # keyring, the RPM is signed with it. Where SOURCE_DATE_EPOCH is set, every file
 # and signature is of that time; archives list their files in name order, owned
 # by root: the same sources (and key) give the same bytes.
-# The build's target package runs it, once for each of its packages.
+# The build's target package runs it, once for each of its packages; the
+# release, for the keys package of the repositories (merovak-archive-keyring,
+# as a .deb and an RPM), with the keys in MEROVAK_KEYRING (.gpg; its .asc
+# beside it) and the site's address in MEROVAK_SITE_URL.
 # Usage: package.sh BUILD_DIR STAGE ARTIFACT PROCESSOR VERSION MAINTAINER
 set -euo pipefail
 build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3") processor=$4 version=$5
@@ -36,34 +39,65 @@ put() { cmake --install "$build" --prefix "$@" >/dev/null; }
 # dpkg-deb, rpmbuild and tar --clamp-mtime set it themselves; zip and wixl do not).
 stamp() { [ -z "${SOURCE_DATE_EPOCH:-}" ] || find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +; }
 
+# debian NAME: the staged files' md5sums, the control file of the package NAME,
+# and the package.
+debian() {
+    mkdir -p "$stage/DEBIAN"
+    (cd "$stage" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
+    (cd "$build" && dpkg-gencontrol -p"$1" -P"$stage" -Tdebian/substvars -fdebian/files)
+    dpkg-deb --root-owner-group -Zgzip --build "$stage" "$artifact" >/dev/null
+}
 rm -rf "$stage" "$artifact"
 mkdir -p "${artifact%/*}"
+keys=/usr/share/keyrings/merovak-archive-keyring.gpg
 case $artifact in
+*/merovak-archive-keyring_*.deb)
+    needs dpkg-deb dpkg-gencontrol dpkg-dev
+    install -D -m 644 "${MEROVAK_KEYRING:?}" "$stage$keys"
+    install -D -m 644 -t "$stage/usr/share/doc/merovak-archive-keyring" "$build/copyright" "$build/changelog.gz"
+    mkdir -p "$stage/etc/apt/sources.list.d" "$stage/DEBIAN"
+    printf '%s\n' 'Types: deb' "URIs: ${MEROVAK_SITE_URL:?}/apt" 'Suites: stable' 'Components: main' \
+        "Signed-By: $keys" >"$stage/etc/apt/sources.list.d/merovak.sources"
+    echo /etc/apt/sources.list.d/merovak.sources >"$stage/DEBIAN/conffiles"
+    # Installing the repository's source is what the package is for; apt takes
+    # its keys as a .gpg file.
+    printf 'merovak-archive-keyring: %s\n' 'package-installs-apt-sources [etc/apt/sources.list.d/merovak.sources]' \
+        "openpgp-file-has-implementation-specific-extension [${keys#/}]" |
+        install -D -m 644 /dev/stdin "$stage/usr/share/lintian/overrides/merovak-archive-keyring"
+    debian merovak-archive-keyring
+    ;;
 *.deb)
     needs dpkg-deb dpkg-shlibdeps dpkg-gencontrol dpkg-dev
     put "$stage/usr" --strip --component program
     put "$stage/usr" --component debian
-    mkdir "$stage/DEBIAN"
-    (cd "$stage" && find usr -type f | LC_ALL=C sort | xargs md5sum) >"$stage/DEBIAN/md5sums"
     # The processor's variables for dpkg-shlibdeps (dpkg-architecture warns
     # that the C compiler is not this processor's: it is not asked for one).
     variables=$(dpkg-architecture -a"$processor" -s 2>"$build/dpkg-architecture.log") ||
         { cat "$build/dpkg-architecture.log" >&2 && exit 1; }
     eval "$variables"
-    (cd "$build" && dpkg-shlibdeps -Tdebian/substvars "$stage/usr/bin/Merovak" &&
-        dpkg-gencontrol -P"$stage" -Tdebian/substvars -fdebian/files)
-    dpkg-deb --root-owner-group -Zgzip --build "$stage" "$artifact" >/dev/null
+    (cd "$build" && dpkg-shlibdeps -Tdebian/substvars "$stage/usr/bin/Merovak")
+    debian merovak
     ;;
 *.rpm)
     needs rpmbuild rpm
-    put "$stage/usr" --strip --component program
-    put "$stage/usr" --component rpm
+    spec=merovak.spec
+    if [[ $artifact == */merovak-archive-keyring-* ]]; then
+        spec=merovak-archive-keyring.spec
+        install -D -m 644 "${MEROVAK_KEYRING%.gpg}.asc" "$stage/etc/pki/rpm-gpg/RPM-GPG-KEY-merovak"
+        install -D -m 644 "$scripts/../LICENSE" "$stage/usr/share/licenses/merovak-archive-keyring/LICENSE"
+        mkdir -p "$stage/etc/yum.repos.d"
+        printf '%s\n' '[merovak]' 'name=Merovak' "baseurl=${MEROVAK_SITE_URL:?}/rpm" 'gpgcheck=1' 'repo_gpgcheck=1' \
+            'gpgkey=file:///etc/pki/rpm-gpg/RPM-GPG-KEY-merovak' >"$stage/etc/yum.repos.d/merovak.repo"
+    else
+        put "$stage/usr" --strip --component program
+        put "$stage/usr" --component rpm
+    fi
     mkdir -p "$build/rpmbuild"
     changelog=$("$scripts/release-data" changelog rpm "$scripts/../CHANGELOG.md" "$version" "$maintainer")
-    printf '%s\n' "$(cat "$build/merovak.spec")" "$changelog" >"$build/rpmbuild/merovak.spec"
+    printf '%s\n' "$(cat "$build/$spec")" "$changelog" >"$build/rpmbuild/$spec"
     rpmbuild -bb --quiet --target "$processor" --define "_topdir $build/rpmbuild" \
         --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
-        --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/merovak.spec" >/dev/null
+        --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/$spec" >/dev/null
     if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
         needs gpg gnupg
         # (Without a terminal, rpmsign warns that it has none.)

@@ -3,26 +3,12 @@
 # SPDX-License-Identifier: MIT
 # Publishes the release in dist/ into SITE, the folder that is the whole
 # download site, to be served as it is by any static web server at
-# MEROVAK_SITE_URL. The site keeps every version published:
-#   VERSION/          that release's files, its SHA256SUMS and their signature
-#   apt/, rpm/        an apt and a dnf repository of every version, their
-#                     indexes made anew and signed at each publish
-#   merovak-archive-keyring.gpg, .asc   the key that checks the signatures
-#   scoop.git/        a Scoop bucket: a git repository that plain HTTP clones,
-#                     bucket/merovak.json of the newest version, a commit each
-#   winget/manifests/m/Merovak/Merovak/VERSION/   winget's manifests, as its
-#                     community repository holds them
-#   index.html        the home page
-# It refuses, saying why and leaving the site as it was, a release whose files
-# do not match its SHA256SUMS or whose SHA256SUMS its key did not sign (the
-# site's key, once it has one), a release made for another site, a version
-# published already with other files, and a version older than the newest
-# published. The new site is made beside the old one and takes its place at
-# the end. Publishing the same release again changes no byte: every index and
-# signature is of the newest release's time. Needs MEROVAK_SIGNING_KEY, the key
-# that signed the release, and MEROVAK_SITE_URL, the address it was made for.
-# Installs what it needs, as the table of builds names it (apt-get, as root or
-# through sudo).
+# MEROVAK_SITE_URL: what the site holds, and what it refuses (saying why, and
+# leaving the site as it was), is in docs/release.md. The new site is made
+# beside the old one and takes its place at the end. Publishing the same
+# release again changes no byte: every index and signature is of the newest
+# release's time. Needs the settings that made the release; installs what it
+# needs, as the table of builds names it (apt-get, as root or through sudo).
 # Usage: publish.sh SITE
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,18 +28,27 @@ refuse() {
     echo "publish.sh: $1; the site in $site is left as it was" >&2
     exit 1
 }
-# The release, as it was signed: with the site's key, once it has one.
-keyring=$site/merovak-archive-keyring.gpg
-[ -e "$keyring" ] || keyring=$dist/merovak-archive-keyring.gpg
+# The release, signed by a key that the newest version published trusts (the
+# next key that it announced among them) or, on a new site, by its own. Its
+# key signs the repositories, with MEROVAK_NEXT_SIGNING_KEY where it is given,
+# and each must be a key that the release trusts.
+newest=$(scripts/release-data site versions "$site" | tail -n 1)
+trusted=$site/$newest/merovak-archive-keyring.gpg
+[ -n "$newest" ] || trusted=$dist/merovak-archive-keyring.gpg
 [ -e "$dist/SHA256SUMS.asc" ] || refuse "$dist/SHA256SUMS is not signed"
-answer=$(gpgv --keyring "$keyring" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>&1) ||
-    refuse "the signature of $dist/SHA256SUMS is not by the key in $keyring: ${answer##*$'\n'}"
-# (Each list of keys is read whole first: a reader that stops early would cut gpg off.)
-signer=$(gpg -q --with-colons --list-keys "$MEROVAK_SIGNING_KEY")
-signer=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$signer")
-keys=$(gpg -q --with-colons --show-keys "$keyring")
-grep -qx "fpr:::::::::$signer:" <<<"$keys" ||
-    refuse "MEROVAK_SIGNING_KEY, which signs the repositories, is not the key in $keyring"
+answer=$(gpgv --status-fd 1 --keyring "$trusted" "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>&1) ||
+    refuse "the signature of $dist/SHA256SUMS is not by a key that ${newest:-the release} trusts: ${answer##*$'\n'}"
+signers=()
+for name in MEROVAK_SIGNING_KEY MEROVAK_NEXT_SIGNING_KEY; do
+    [ -n "${!name:-}" ] || continue
+    # (Each list of keys is read whole first: a reader that stops early would cut gpg off.)
+    listed=$(gpg -q --with-colons --list-keys "${!name}") || refuse "$name: no key ${!name} in the GnuPG keyring"
+    signers+=("$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$listed")")
+    keys=$(gpg -q --with-colons --show-keys "$dist/merovak-archive-keyring.gpg")
+    grep -qx "fpr:::::::::${signers[-1]}:" <<<"$keys" || refuse "$name is not a key that the release trusts"
+done
+grep -q "^\[GNUPG:\] VALIDSIG .* ${signers[0]}$" <<<"$answer" ||
+    refuse "MEROVAK_SIGNING_KEY, which signs the repositories, did not sign the release"
 answer=$(cd "$dist" && sha256sum --strict --quiet -c SHA256SUMS 2>&1) ||
     refuse "$dist does not match its SHA256SUMS: $(paste -sd ' ' <<<"$answer")"
 version=$(scripts/release-data site admit "$site" "$dist" "$url") || refuse "the release is refused"
@@ -69,6 +64,21 @@ chmod 755 "$next"
 held=$(scripts/release-data site versions "$next")
 mapfile -t held <<<"$held"
 
+# The site's keys: every key that a version it holds trusts, for checking what
+# each signed, in the order of their fingerprints (the .asc one block a key).
+home=$(mktemp -d) && chmod 700 "$home"
+for folder in "${held[@]}"; do
+    gpg -q --batch --homedir "$home" --import "$next/$folder/merovak-archive-keyring.gpg"
+done
+keys=$(gpg --batch --homedir "$home" --with-colons --list-keys)
+mapfile -t keys < <(awk -F: '$1 == "pub" { key = 1 } $1 == "fpr" && key { print $10; key = 0 }' <<<"$keys" | sort)
+rm -f "$next"/merovak-archive-keyring.{gpg,asc}
+for fingerprint in "${keys[@]}"; do
+    gpg --batch --homedir "$home" --export "$fingerprint" >>"$next/merovak-archive-keyring.gpg"
+    gpg --batch --homedir "$home" --armor --export "$fingerprint" >>"$next/merovak-archive-keyring.asc"
+done
+gpgconf --homedir "$home" --kill all && rm -rf "$home"
+
 # The apt repository (suite stable, component main) of every version's Debian
 # packages, made by apt-ftparchive, its indexes in name order.
 apt=$next/apt
@@ -77,7 +87,7 @@ for folder in "${held[@]}"; do
     cp -a "$next/$folder"/*.deb "$apt/pool/main/m/merovak"
 done
 architectures=$(for deb in "$apt"/pool/main/m/merovak/*.deb; do dpkg-deb -f "$deb" Architecture; done |
-    sort -u | paste -sd ' ')
+    grep -vx all | sort -u | paste -sd ' ') # each one's index holds the packages for all
 for architecture in $architectures; do
     index=$apt/dists/stable/main/binary-$architecture/Packages
     mkdir -p "${index%/*}"
@@ -88,8 +98,8 @@ fields=(Origin=Merovak Label=Merovak Suite=stable Codename=stable Components=mai
     "Architectures=$architectures" "Date=$(date -u -R -d "@$SOURCE_DATE_EPOCH")")
 apt-ftparchive "${fields[@]/#/-oAPT::FTPArchive::Release::}" release "$apt/dists/stable" >"$next/Release"
 mv "$next/Release" "$apt/dists/stable/Release"
-bash "$scripts/sign.sh" --clearsign "$apt/dists/stable/InRelease" "$apt/dists/stable/Release"
-bash "$scripts/sign.sh" --detach-sign "$apt/dists/stable/Release.gpg" "$apt/dists/stable/Release"
+bash "$scripts/sign.sh" --clearsign "$apt/dists/stable/InRelease" "$apt/dists/stable/Release" "${signers[@]}"
+bash "$scripts/sign.sh" --detach-sign "$apt/dists/stable/Release.gpg" "$apt/dists/stable/Release" "${signers[@]}"
 
 # The dnf repository of every version's RPMs, made by createrepo_c.
 rpm=$next/rpm
@@ -99,8 +109,7 @@ for folder in "${held[@]}"; do
 done
 find "$rpm" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 createrepo_c --no-database --revision "$SOURCE_DATE_EPOCH" --set-timestamp-to-revision "$rpm" >/dev/null
-bash "$scripts/sign.sh" --detach-sign "$rpm/repodata/repomd.xml.asc" "$rpm/repodata/repomd.xml"
-cp "$dist"/merovak-archive-keyring.{gpg,asc} "$next"
+bash "$scripts/sign.sh" --detach-sign "$rpm/repodata/repomd.xml.asc" "$rpm/repodata/repomd.xml" "${signers[@]}"
 
 # winget's manifests, as its community repository holds them.
 mkdir -p "$next/winget/manifests/m/Merovak/Merovak/$version"

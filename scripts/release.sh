@@ -54,19 +54,26 @@ if [ -z "${MEROVAK_AUTHENTICODE_CERT:-}" ] || [ -z "${MEROVAK_AUTHENTICODE_KEY:-
         { echo "release.sh: MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY go together" >&2 && exit 1; }
     echo "Windows programs not signed: MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY name no certificate"
 fi
-key=${MEROVAK_SIGNING_KEY:-}
-if [ -n "$key" ]; then
-    made=$(gpg --with-colons --list-keys "$key" | awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' | sort -n |
-        tail -n 1) || { echo "release.sh: MEROVAK_SIGNING_KEY: no key $key in the GnuPG keyring" >&2 && exit 1; }
+# The keys that the release trusts, by their fingerprints: the key that signs
+# it, and the next and the previous one where they are given. Each signs at
+# SOURCE_DATE_EPOCH's time (the next one, the repositories), so it must be older.
+key=${MEROVAK_SIGNING_KEY:-} trusted=()
+for name in MEROVAK_SIGNING_KEY MEROVAK_NEXT_SIGNING_KEY MEROVAK_PREVIOUS_SIGNING_KEY; do
+    [ -n "${!name:-}" ] || continue
+    [ -n "$key" ] || { echo "release.sh: $name names a key, but MEROVAK_SIGNING_KEY none" >&2 && exit 1; }
+    listed=$(gpg --with-colons --list-keys "${!name}") ||
+        { echo "release.sh: $name: no key ${!name} in the GnuPG keyring" >&2 && exit 1; }
+    made=$(awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' <<<"$listed" | sort -n | tail -n 1)
     if [ "$made" -gt "$SOURCE_DATE_EPOCH" ]; then
-        echo "release.sh: $key is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH")," \
+        echo "release.sh: ${!name} is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH")," \
             "so its signatures cannot be of that time: sign with a key made before the commit (for a" \
             "trial, docs/release.md shows how to make one), or release a commit made after the key" >&2
         exit 1
     fi
-    fingerprint=$(gpg --with-colons --list-keys "$key")
-    fingerprint=$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$fingerprint")
-    settings+=("-DMEROVAK_FINGERPRINT=$fingerprint") given+=(MEROVAK_SIGNING_KEY)
+    trusted+=("$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$listed")")
+done
+if [ -n "$key" ]; then
+    settings+=("-DMEROVAK_FINGERPRINT=${trusted[0]}") given+=(MEROVAK_SIGNING_KEY)
 fi
 dist=$PWD/dist
 folder=$PWD/build/dist
@@ -117,10 +124,24 @@ else
     echo "No manifests for winget and Scoop: MEROVAK_SITE_URL names no download site"
 fi
 
-# The key that checks the signatures, for apt (.gpg) and for rpm and gpg (.asc).
+# The keys that the release trusts, for apt (.gpg) and for rpm and gpg (.asc),
+# in the order of their fingerprints; for a site, in a package of their own
+# for each, with the repositories' source, from a build that makes Debian
+# packages.
 if [ -n "$key" ]; then
-    gpg --export "$key" >"$dist/merovak-archive-keyring.gpg"
-    gpg --armor --export "$key" >"$dist/merovak-archive-keyring.asc"
+    mapfile -t trusted < <(printf '%s\n' "${trusted[@]}" | LC_ALL=C sort -u)
+    for fingerprint in "${trusted[@]}"; do
+        gpg --export "$fingerprint" >>"$dist/merovak-archive-keyring.gpg"
+        gpg --armor --export "$fingerprint" >>"$dist/merovak-archive-keyring.asc"
+    done
+fi
+if [ -n "$key" ] && [ -n "$site" ]; then
+    packager=$(dirname "$(find build -path '*/debian/control' -print -quit)")/..
+    maintainer=$(sed -n 's/^MEROVAK_MAINTAINER:STRING=//p' "$packager/CMakeCache.txt")
+    for made in "merovak-archive-keyring_${version}_all.deb all" "merovak-archive-keyring-$version-1.noarch.rpm noarch"; do
+        MEROVAK_KEYRING=$dist/merovak-archive-keyring.gpg bash "$scripts/package.sh" "$packager" "$folder/keys" \
+            "$dist/${made% *}" "${made#* }" "$version" "$maintainer"
+    done
 fi
 
 cd "$dist"

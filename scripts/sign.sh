@@ -1,11 +1,15 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Signs FILE with the OpenPGP key MEROVAK_SIGNING_KEY, armoured, into OUTPUT:
-# a detached signature, or the file itself signed in clear text. The signature
-# is of SOURCE_DATE_EPOCH's time (of which gpg warns every time: the warning
-# is left out), so that an Ed25519 or RSA key signs alike every time.
-# Usage: sign.sh --detach-sign|--clearsign OUTPUT FILE
+# Signs FILE with the OpenPGP keys KEY... (by default MEROVAK_SIGNING_KEY),
+# armoured, into OUTPUT: a detached signature, or the file itself signed in
+# clear text. The signatures are of SOURCE_DATE_EPOCH's time (of which gpg
+# warns every time: the warning is left out), so that an Ed25519 or RSA key
+# signs alike every time.
+# Usage: sign.sh --detach-sign|--clearsign OUTPUT FILE [KEY...]
 set -euo pipefail
-{ gpg --batch --yes --faked-system-time "${SOURCE_DATE_EPOCH:?}!" --local-user "${MEROVAK_SIGNING_KEY:?}" \
+users=()
+for key in "${@:4}"; do users+=(--local-user "$key"); done
+[ ${#users[@]} -gt 0 ] || users=(--local-user "${MEROVAK_SIGNING_KEY:?}")
+{ gpg --batch --yes --faked-system-time "${SOURCE_DATE_EPOCH:?}!" "${users[@]}" \
     --armor "$1" --output "$2" "$3" 2>&1 >&3 | { grep -v 'faked system time' >&2 || true; }; } 3>&1

@@ -3,7 +3,8 @@
 # SPDX-License-Identifier: MIT
 # The channels that a release reaches its users through, tried as a user
 # would; read by release_test.sh, which has made the releases, and whose
-# $work, $source, $version, $site, $url and $key these use.
+# $work, $source, $version, $site, $url, $key, $settings and $nextSettings
+# (those of the next release: the transition to the next key) these use.
 # shellcheck disable=SC2154
 
 # windowsChannels DIST CERTIFICATE: the manifests of winget and Scoop name the
@@ -52,9 +53,10 @@ server.serve_forever()' "$1" "${2:-0}" >"$work/port" 2>"$work/served.log" &
     url=http://127.0.0.1:$(cat "$work/port")
 }
 
-# publish NAME DIST: NAME, publishing DIST into the site with the release's settings.
+# publish NAME DIST [SETTING...]: NAME, publishing DIST into the site with the
+# release's settings, and these.
 publish() {
-    expect "$1" env -C "$(dirname "$2")" "${settings[@]}" bash scripts/publish.sh "$site"
+    expect "$1" env -C "$(dirname "$2")" "${settings[@]}" "${@:3}" bash scripts/publish.sh "$site"
 }
 # refused WHAT DIST SITE REASON: publishing DIST into SITE is refused, saying
 # REASON, and SITE is as it was ($work/published).
@@ -76,7 +78,7 @@ siteChannels() {
     local first=$1 next=$2 nextVersion=$3 unsigned=$4 rpm
     publish 'publish the first release' "$first"
     has 'publish: it says so' "^Published $version in $site, for $url\$"
-    publish 'publish the next release' "$next"
+    publish 'publish the next release' "$next" "${nextSettings[@]}"
     cp -a "$site" "$work/published"
     expect 'the bucket, cloned over HTTP' git clone -q "$url/scoop.git" "$work/bucket"
     expect 'the bucket: the next version' git -C "$work/bucket" log --format=%s
@@ -97,7 +99,7 @@ for link in sorted(set(re.findall(r"href=\"([^\"]+)\"", open(sys.argv[1]).read()
     done
 
     # Publishing again changes nothing; what the site must not take is refused.
-    publish 'publish the next release again' "$next"
+    publish 'publish the next release again' "$next" "${nextSettings[@]}"
     expect 'published again, not a byte changed' diff -r "$work/published" "$site"
     local what file reason
     while IFS=: read -r what file reason; do # a file of the next release changed
@@ -106,9 +108,9 @@ for link in sorted(set(re.findall(r"href=\"([^\"]+)\"", open(sys.argv[1]).read()
         mv "$work/kept" "$next/$file"
     done <<EOF
 a changed package:merovak-$nextVersion-1.$(uname -m).rpm:does not match its SHA256SUMS: merovak-$nextVersion-1
-changed checksums:SHA256SUMS:the signature of .*SHA256SUMS is not by the key in
+changed checksums:SHA256SUMS:the signature of .*SHA256SUMS is not by a key that $nextVersion trusts
 EOF
-    site=$work/newer publish 'publish the next release into a site of its own' "$next"
+    site=$work/newer publish 'publish the next release into a site of its own' "$next" "${nextSettings[@]}"
     rm -rf "$work/published" && cp -a "$work/newer" "$work/published"
     refused 'an older release' "$first" "$work/newer" \
         "is older than the newest version published, $nextVersion"

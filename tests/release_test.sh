@@ -66,6 +66,9 @@ onExit 'gpgconf --kill all; rm -rf "$elsewhere"'
 trial=$(page "$source/docs/release.md" trial-keys) || exit 1
 trialRelease=$(page "$source/docs/release.md" trial-release) || exit 1
 trialServe=$(page "$source/docs/release.md" trial-serve) || exit 1
+trialNext=$(page "$source/docs/release.md" trial-next-key) || exit 1
+trialSwitch=$(page "$source/docs/release.md" trial-switch) || exit 1
+trialRetire=$(page "$source/docs/release.md" trial-retire) || exit 1
 expect 'the trial keys and certificate' env HOME="$work" bash -euc "$trial"'
     printf "%s\n" "$GNUPGHOME" "$MEROVAK_SIGNING_KEY" "$MEROVAK_AUTHENTICODE_CERT" "$MEROVAK_AUTHENTICODE_KEY"
     stat -c "%a %n" ~/merovak-trial "$GNUPGHOME"'
@@ -74,11 +77,27 @@ has 'the trial keys: the key it made' "^[0-9A-F]\{40\}$"
 has 'the trial keys: its folder private' "^700 $work/merovak-trial$"
 has 'the trial keys: its keyring private' "^700 $GNUPGHOME$"
 export GNUPGHOME
+# The keys of a change of keys, as the guide's lines for each step set them,
+# and a third key, that no release announces.
+expect 'the trial keys of each step' env MEROVAK_SIGNING_KEY="$key" bash -euc "$trialNext"'
+    echo "$MEROVAK_NEXT_SIGNING_KEY"
+    '"$trialSwitch"'
+    echo "$MEROVAK_SIGNING_KEY ${MEROVAK_NEXT_SIGNING_KEY:-none} $MEROVAK_PREVIOUS_SIGNING_KEY"
+    '"$trialRetire"'
+    echo "$MEROVAK_SIGNING_KEY ${MEROVAK_PREVIOUS_SIGNING_KEY:-none}"
+    '"$trialNext"'
+    echo "$MEROVAK_NEXT_SIGNING_KEY"'
+{ read -r nextKey && read -r switched && read -r retired && read -r thirdKey; } <"$work/out"
+expect 'the trial keys of each step: the switch' test "$switched" = "$nextKey none $key"
+expect 'the trial keys of each step: the retirement' test "$retired" = "$nextKey none"
+expect 'the trial keys of each step: a key each' test "$(printf '%s\n' "$key" "$nextKey" "$thirdKey" | sort -u |
+    grep -c '^[0-9A-F]\{40\}$')" -eq 3
 site=$work/merovak-trial/site
 url=http://127.0.0.1:$(python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])')
 settings=(MEROVAK_SIGNING_KEY="$key" MEROVAK_AUTHENTICODE_CERT="$certificate"
     MEROVAK_AUTHENTICODE_KEY="$privateKey" MEROVAK_SITE_URL="$url")
 first=$work/merovak second=$elsewhere/a/deeper/folder/merovak third=$work/third next=$work/next
+switch=$work/switch retire=$work/retire
 mkdir -p "$first" && git -C "$source" ls-files -co --exclude-standard -z | # the tree's files, and its history
     tar -C "$source" --null -cf - -T - .git | tar -C "$first" -xf -
 commit() { # commit COPY MESSAGE, at the time of the tree's commit, as its releases are
@@ -90,18 +109,31 @@ if ! "$releaseData" changelog release "$first/CHANGELOG.md" "$version" >/dev/nul
     version=$(bump "$version") && expect "the items waiting cut into $version" bash "$first/scripts/version.sh" "$version"
 fi
 nextVersion=$(bump "$version")
-for copy in "$second" "$third" "$next"; do mkdir -p "$copy" && cp -a "$first/." "$copy"; done
+for copy in "$second" "$third"; do mkdir -p "$copy" && cp -a "$first/." "$copy"; done
 # The second has a change that it does not commit, which no program may hold.
 sed -i 's/Usage: Merovak/Usage: Changed/' "$second/src/main.cpp"
 # The third's table without the package preset of the 32-bit ARM static program.
 sed -i 's/, {"type": "build", "name": "linux-arm-static-package"}//; /"name": "linux-arm-static-package"/d' \
     "$third/CMakePresets.json"
 commit "$third" 'No package of the 32-bit ARM program'
-# The next version: an item under [Unreleased], cut with the guide's line.
-sed -i "0,/^## \[Unreleased\]/s//&\n\n### Fixed\n\n- A fault of $version./" "$next/CHANGELOG.md"
-commit "$next" "A fault of $version"
-expect 'the next version cut' bash "$next/scripts/version.sh" "$nextVersion"
-has 'the next version cut: it says so' "^Version $nextVersion is committed"
+# The next versions, each the one before it with an item under [Unreleased],
+# cut with the guide's line: the transition to the next key, the switch to it,
+# and the retirement of the first key. cut COPY FROM VERSION
+cut() {
+    mkdir -p "$1" && cp -a "$2/." "$1"
+    sed -i "0,/^## \[Unreleased\]/s//&\n\n### Fixed\n\n- A fault before $3./" "$1/CHANGELOG.md"
+    commit "$1" "A fault before $3"
+    expect "version $3 cut" bash "$1/scripts/version.sh" "$3"
+    has "version $3 cut: it says so" "^Version $3 is committed"
+}
+switchVersion=$(bump "$nextVersion")
+retireVersion=$(bump "$switchVersion")
+cut "$next" "$first" "$nextVersion"
+cut "$switch" "$next" "$switchVersion"
+cut "$retire" "$switch" "$retireVersion"
+nextSettings=("${settings[@]}" MEROVAK_NEXT_SIGNING_KEY="$nextKey")
+switchSettings=("${settings[@]}" MEROVAK_SIGNING_KEY="$nextKey" MEROVAK_PREVIOUS_SIGNING_KEY="$key")
+retireSettings=("${settings[@]}" MEROVAK_SIGNING_KEY="$nextKey")
 
 # A release stops before it builds where the changelog does not say what it
 # holds, saying why: an item waiting under [Unreleased], an entry without
@@ -111,7 +143,7 @@ while IFS='|' read -r what edit reason; do
     sed -i "$edit" "$work/refused/CHANGELOG.md" && commit "$work/refused" "$what"
     expect "a release of $what refused" bash -c '! bash "$1/scripts/release.sh" 2>&1' - "$work/refused"
     has "a release of $what refused, saying why" "$reason"
-    expect "a release of $what refused: nothing built" test ! -e "$work/refused/build/dist/source"
+    expect "a release of $what refused: nothing built" test ! -e "$work/refused/build/dist/source/merovak-$version/build"
 done <<TABLE
 an item under [Unreleased]|0,/^## \[Unreleased\]/s//&\n\n### Added\n\n- More./|1 items under \[Unreleased\] are not in version $version: cut
 an entry without items|/^## \[$version\]/,/^## \[/{/^### /d;/^- /d;/^  /d}|the entry of $version has no items
@@ -147,10 +179,14 @@ done
 start 'release elsewhere' bash -c 'umask 002 && cd "$1" &&
     TZ=Asia/Kolkata LC_ALL=C NO_FAKE_STAT=1 "${@:2}" bash scripts/release.sh 2>&1' - "$second" \
     env "${settings[@]}" LD_PRELOAD="$fakeLibrary" FAKETIME=+3d
-start 'next release' env "${settings[@]}" bash "$next/scripts/release.sh"
+start 'next release' env "${nextSettings[@]}" bash "$next/scripts/release.sh"
 released 'release elsewhere'
 has 'release elsewhere names what it leaves out' '^release.sh: not in the release, .*: .*src/main.cpp'
 released 'next release'
+start 'release by the next key' env "${switchSettings[@]}" bash "$switch/scripts/release.sh"
+start 'release without the first key' env "${retireSettings[@]}" bash "$retire/scripts/release.sh"
+released 'release by the next key'
+released 'release without the first key'
 dist=$first/dist
 expect 'the same bytes elsewhere' diff -r "$dist" "$second/dist"
 # Without the settings, the same files but for what the settings sign, add or
@@ -158,7 +194,7 @@ expect 'the same bytes elsewhere' diff -r "$dist" "$second/dist"
 # table lacks a package.
 expect 'the same bytes without the settings, but for the signed' diff -r -x '*windows*' -x '*.rpm*' \
     -x '*-linux-*.tar.gz*' -x 'SHA256SUMS*' -x '*.asc' -x '*.gpg' -x winget -x merovak.json \
-    -x "merovak-$version.tar.gz" "$third/dist" "$dist"
+    -x "merovak-$version.tar.gz" -x 'merovak-archive-keyring*' "$third/dist" "$dist"
 expect 'without the settings, nothing signed and no manifests' bash -c '! compgen -G "$1/*.asc" &&
     ! compgen -G "$1/merovak.json" && ! compgen -G "$1/winget"' - "$third/dist"
 expect 'merovak-$version.tar.gz.asc verifies' gpg --verify "$dist/merovak-$version.tar.gz.asc" \
@@ -283,9 +319,39 @@ done
 windowsChannels "$dist" "$certificate"
 siteChannels "$dist" "$next/dist" "$nextVersion" "$third/dist/merovak-$version-1.$(uname -m).rpm"
 
+# The keys package of each step of a change of keys holds the keys that its
+# release trusts, for apt and for dnf: the first key; it and the next one; the
+# next one and, until it is retired, the first one.
+fingerprints() { gpg --with-colons --show-keys | awk -F: '$1 == "pub" { k = 1 } $1 == "fpr" && k { print $10; k = 0 }' |
+    sort | paste -sd ' '; }
+export -f fingerprints
+while read -r copy keys; do
+    expect "${copy##*/}: the keys of its keys package for apt" bash -c 'dpkg-deb --fsys-tarfile "$1"/dist/*_all.deb |
+        tar -xOf - ./usr/share/keyrings/merovak-archive-keyring.gpg | "${@:2}"' - "$copy" fingerprints
+    has "${copy##*/}: the keys of its keys package for apt: $keys" "^$keys$"
+    expect "${copy##*/}: the keys of its keys package for dnf" bash -c 'rpm2cpio "$1"/dist/*.noarch.rpm |
+        cpio -i --quiet --to-stdout ./etc/pki/rpm-gpg/RPM-GPG-KEY-merovak | "${@:2}"' - "$copy" fingerprints
+    has "${copy##*/}: the keys of its keys package for dnf: $keys" "^$keys$"
+done <<TABLE
+$first $key
+$next $(printf '%s\n' "$key" "$nextKey" | sort | paste -sd ' ')
+$switch $(printf '%s\n' "$key" "$nextKey" | sort | paste -sd ' ')
+$retire $nextKey
+TABLE
+
 # The first release and the site, for the tests of the release's files against
 # their schemas and of the site in a root of their own.
 if [ "$failed" -eq 0 ]; then
-    mkdir -p "$kept" && cp -r "$dist" "$kept/dist" && cp -a "$site" "$kept/site" && echo "${url##*:}" >"$kept/port"
+    mkdir -p "$kept/releases" "$kept/gnupg" && cp -r "$dist" "$kept/dist" && cp -a "$site" "$kept/site" &&
+        echo "${url##*:}" >"$kept/port" && tar -C "$GNUPGHOME" --exclude='S.*' -cf - . | tar -C "$kept/gnupg" -xf -
+    # Each release of a change of keys, and the settings that made it.
+    cp -r "$first/dist" "$kept/releases/$version" && printf '%s\n' "${settings[@]}" >"$kept/releases/$version.settings"
+    cp -r "$next/dist" "$kept/releases/$nextVersion" &&
+        printf '%s\n' "${nextSettings[@]}" >"$kept/releases/$nextVersion.settings"
+    cp -r "$switch/dist" "$kept/releases/$switchVersion" &&
+        printf '%s\n' "${switchSettings[@]}" >"$kept/releases/$switchVersion.settings"
+    cp -r "$retire/dist" "$kept/releases/$retireVersion" &&
+        printf '%s\n' "${retireSettings[@]}" >"$kept/releases/$retireVersion.settings"
+    echo "$thirdKey" >"$kept/third-key"
 fi
 finish

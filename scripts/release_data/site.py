@@ -172,7 +172,16 @@ def page(site, url):
             raise Failure(f"the guides of {newest} have no block marked <!-- test: {name} -->")
         return documents.filled(raw[name], url, signed.get(version, signed[newest]), version)
 
-    history = [(key, [v for v in held if signed[v] == key]) for key in fingerprints(keyring)]
+    trusted = fingerprints(site / newest / "merovak-archive-keyring.gpg")
+    history = []  # each key of the site, the versions it signed, and what the repositories make of it
+    for key in fingerprints(keyring):
+        versions_signed = [version for version in held if signed[version] == key]
+        role = "retired: the repositories no longer trust it"
+        if key == signed[newest]:
+            role = "signs now"
+        elif key in trusted:
+            role = "trusted by the repositories" if versions_signed else "the next key, trusted ahead of its use"
+        history.append((key, versions_signed, role))
     installers = load(site / newest / "winget/Merovak.Merovak.installer.yaml", "YAML")
     pages = jinja2.Environment(
         loader=jinja2.FileSystemLoader(Path(__file__).parent),
@@ -186,7 +195,7 @@ def page(site, url):
             earlier=held[-2] if len(held) > 1 else newest,
             day=day,
             news=markdown.markdown(changelog.text_of(text, newest)),
-            keys={key: " ".join(re.findall("....", key)) for key, _ in history},
+            keys={key: " ".join(re.findall("....", key)) for key, *_ in history},
             history=history,
             signing=signed[newest],
             fill=fill,
