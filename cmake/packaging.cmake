@@ -1,14 +1,9 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Installing and packaging. On Linux, the command and its manual page, with the
-# Debian package's copyright and changelog (component debian) or the RPM's
-# licence (component rpm). A static program's archive holds one folder with the
-# program, its manual page, the licence, the notices of other projects' code in
-# it, the README and the guides for scripting on Linux and installing; a Windows
-# zip the program, the licence, the notices and the guide for Windows, side by
-# side. The target package makes the packages that the table of builds names
-# for the build's preset in BUILD/packages, each with its bill of materials
-# (scripts/package.sh, scripts/release-data).
+# Installing and packaging: what each package, archive and zip holds (as
+# docs/install.md says), and the target package, which makes in BUILD/packages
+# those that the table of builds names for the build's preset, each with its
+# bill of materials (scripts/package.sh, scripts/release-data).
 include(GNUInstallDirs)
 
 set(upstreamContact "The Merovak authors <merovak@example.org>")
@@ -49,8 +44,8 @@ file(CONFIGURE OUTPUT Merovak.1 CONTENT "${manual}" @ONLY)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS man/Merovak.1 CHANGELOG.md)
 set(manual ${PROJECT_BINARY_DIR}/Merovak.1)
 file(GLOB releaseDataFiles ${PROJECT_SOURCE_DIR}/scripts/release_data/*.py)
-# The guides that the archives and zips carry name the site and its key, where known.
-set(guideSite --site=${MEROVAK_SITE_URL} --fingerprint=${MEROVAK_FINGERPRINT})
+# The guides that the archives and zips carry name the site, its key and the version.
+set(guideSite --site=${MEROVAK_SITE_URL} --fingerprint=${MEROVAK_FINGERPRINT} --version=${version})
 if(WIN32 OR MEROVAK_STATIC)
   if(WIN32)
     install(TARGETS Merovak RUNTIME DESTINATION .)
@@ -60,10 +55,8 @@ if(WIN32 OR MEROVAK_STATIC)
       DEPENDS docs/windows.md ${releaseDataFiles} VERBATIM)
     add_custom_target(documents ALL DEPENDS README.txt)
     install(FILES LICENSE ${PROJECT_BINARY_DIR}/README.txt DESTINATION .)
-    # With a code-signing certificate (chain) and its private key, in PEM files
-    # kept outside the tree, the program carries an Authenticode signature
-    # (SHA-256, the program's name) that its tests and its zip then hold; made at
-    # SOURCE_DATE_EPOCH's time, where it is set, the same key signs alike.
+    # With a code-signing certificate, the program carries an Authenticode
+    # signature, of SOURCE_DATE_EPOCH's time where it is set (the same bytes).
     if(MEROVAK_AUTHENTICODE_CERT)
       find_program(MEROVAK_OSSLSIGNCODE osslsigncode REQUIRED)
       set(signingTime)
@@ -106,16 +99,11 @@ if(WIN32 OR MEROVAK_STATIC)
     WORKING_DIRECTORY ${PROJECT_BINARY_DIR} VERBATIM)
   install(FILES ${PROJECT_BINARY_DIR}/THIRD-PARTY-NOTICES DESTINATION .)
 else()
-  # The packages' program takes nothing from the static C++ runtime and
-  # libgcc, as its link map shows: only the start files of glibc, under its
-  # exception for linking them, and GCC's crtbeginS.o and crtendS.o, under the
-  # GCC Runtime Library Exception. Neither asks for a notice.
-
-  # Uninstalling takes the files that install_manifest.txt lists, then the
-  # folders that install_folders.txt lists: those that installing made, each
-  # before its parent, so that the prefix is left as it was. A folder made by
-  # an earlier install into the same build stays listed while it exists. A
-  # staged install (DESTDIR) lists no folders: the staging folder goes whole.
+  # The packages' program holds only glibc's and GCC's start files, under
+  # exceptions that ask for no notice. Uninstalling takes the files that
+  # install_manifest.txt lists, then the folders that install_folders.txt lists:
+  # those that installing made (earlier installs' too, while they exist), each
+  # before its parent; a staged install (DESTDIR) lists none.
   set(folders ${CMAKE_INSTALL_BINDIR} ${CMAKE_INSTALL_MANDIR}/man1
       ${CMAKE_INSTALL_DATAROOTDIR}/doc/merovak)
   install(CODE "set(folders \"${folders}\")
@@ -159,9 +147,8 @@ else()
   configure_file(packaging/merovak.spec.in merovak.spec @ONLY)
   configure_file(packaging/merovak-archive-keyring.spec.in merovak-archive-keyring.spec @ONLY)
 
-  # The Debian changelog, of this version and those before it, from CHANGELOG.md,
-  # which release-data writes with the system's Python: a build without it has
-  # no changelog to install (and no target package).
+  # The Debian changelog, from CHANGELOG.md, which release-data writes with the
+  # system's Python: a build without it has none to install, and no packages.
   set(documents ${manual})
   set(changelog)
   if(EXISTS /usr/bin/python3)
@@ -175,8 +162,7 @@ else()
     message(STATUS "No Debian changelog: release-data needs the system's Python (Debian package python3)")
   endif()
 
-  # gzip -9n: the best compression, and no name or time stamp in the header,
-  # so that the same sources give the same package.
+  # gzip -9n: no name or time stamp in the header, so the same bytes each time.
   find_program(GZIP gzip REQUIRED)
   set(compressed)
   foreach(file IN LISTS documents)
@@ -204,11 +190,10 @@ else()
   ]])
 endif()
 
-# The packages of the build's preset, as the table of builds names them, with
-# their processor's names. A build configured without a preset, or whose
-# preset makes none, has no target package; one that the table cannot answer
-# for (a compiler that builds for another processor than the preset's, no
-# system Python) has one that fails, saying why.
+# The packages of the build's preset, as the table of builds names them: none
+# without a preset, or for a preset that makes none; a target package that
+# fails, saying why, where the table cannot answer (a compiler that builds for
+# another processor than the preset's, no system Python).
 set(artifacts [])
 if(MEROVAK_PRESET)
   execute_process(COMMAND ${releaseData} presets cmake ${MEROVAK_PRESET} ${version} ${CMAKE_SYSTEM_PROCESSOR}

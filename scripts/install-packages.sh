@@ -1,13 +1,12 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Installs those of the named Debian packages that are missing, with apt-get.
-# A package named with an architecture (wine32:i386) has that architecture
-# added to dpkg first. Runs apt-get as root directly, or through sudo for
-# another user. A package that an installed one provides is not missing. With
-# --missing, it installs nothing and names those that are missing, on one line. A package that cannot be installed (a mirror in the
-# middle of a sync can leave one without what it depends on) is named, after
-# each of the others has been installed alone, and the status is 1.
+# Installs those of the named Debian packages that are missing (not installed,
+# nor provided by one that is), with apt-get, as root or through sudo; one
+# named with an architecture (wine32:i386) has it added to dpkg first. With
+# --missing, it names them on one line instead. A package that cannot be
+# installed (a mirror in the middle of a sync can leave one without what it
+# depends on) is named, after each of the others is installed alone: status 1.
 # Usage: install-packages.sh [--missing] PACKAGE...
 set -euo pipefail
 list=no

@@ -3,22 +3,14 @@
 # SPDX-License-Identifier: MIT
 # Makes one package of a build, ARTIFACT, from the files that cmake --install
 # puts in STAGE, for PROCESSOR as the package's format names it: a Debian
-# package (.deb: dpkg-shlibdeps finds the C library the program needs,
-# dpkg-gencontrol writes the control file, dpkg-deb builds it), an RPM (.rpm:
-# rpmbuild), a static program's archive (.tar.gz: one folder), a Windows zip
-# (.zip: the files at its root) or a Windows Installer package (.msi: wixl
-# makes it from packaging/merovak.wxs, msibuild adds the PATH entry and the
-# package code; MEROVAK_UPGRADE_CODE, MEROVAK_SUMMARY and MEROVAK_HOMEPAGE
-# describe it). With MEROVAK_AUTHENTICODE_CERT and MEROVAK_AUTHENTICODE_KEY,
-# the package is signed as the programs are.
-# With MEROVAK_SIGNING_KEY, the fingerprint of an OpenPGP key in the GnuPG
-# keyring, the RPM is signed with it. Where SOURCE_DATE_EPOCH is set, every file
-# and signature is of that time; archives list their files in name order, owned
-# by root: the same sources (and key) give the same bytes.
-# The build's target package runs it, once for each of its packages; the
-# release, for the keys package of the repositories (merovak-archive-keyring,
-# as a .deb and an RPM), with the keys in MEROVAK_KEYRING (.gpg; its .asc
-# beside it) and the site's address in MEROVAK_SITE_URL.
+# package, an RPM, a static program's archive (one folder), a Windows zip or
+# Windows Installer package (packaging/merovak.wxs, described by
+# MEROVAK_UPGRADE_CODE, MEROVAK_SUMMARY and MEROVAK_HOMEPAGE); or, for the
+# release, the keys package of the repositories (merovak-archive-keyring, .deb
+# or RPM) of the keys in MEROVAK_KEYRING (.gpg; its .asc beside it) and the
+# site MEROVAK_SITE_URL. MEROVAK_AUTHENTICODE_CERT and _KEY sign the Windows
+# package, MEROVAK_SIGNING_KEY the RPM; where SOURCE_DATE_EPOCH is set, every
+# file and signature is of that time, and the same sources give the same bytes.
 # Usage: package.sh BUILD_DIR STAGE ARTIFACT PROCESSOR VERSION MAINTAINER
 set -euo pipefail
 build=$(realpath "$1") stage=$(realpath -m "$2") artifact=$(realpath -m "$3") processor=$4 version=$5
@@ -128,14 +120,8 @@ case $artifact in
     # wixl and msibuild write the time they run, and wixl a random package code:
     # where the release's time is set, they run at that time, frozen.
     frozen=()
-    if [ -n "${SOURCE_DATE_EPOCH:-}" ]; then
-        for library in /usr/lib/"$(uname -m)"-linux-gnu/faketime/libfaketime.so.1 /usr/lib/faketime/libfaketime.so.1 ''; do
-            [ ! -e "$library" ] || break
-        done
-        [ -n "$library" ] || { echo "package.sh: ${artifact##*/} needs libfaketime (Debian package libfaketime)" >&2 &&
-            exit 1; }
-        frozen=(env LD_PRELOAD="$library" FAKETIME_FMT=%s FAKETIME="$SOURCE_DATE_EPOCH")
-    fi
+    [ -z "${SOURCE_DATE_EPOCH:-}" ] || { needs faketime faketime &&
+        frozen=(env FAKETIME_FMT=%s faketime -f "$SOURCE_DATE_EPOCH"); }
     (cd "${stage%/*}" && "${frozen[@]}" wixl -a "$processor" -D Arch="$processor" -D Version="$version" \
         -D UpgradeCode="$MEROVAK_UPGRADE_CODE" -D ProductCode="$product" -D ComponentCode="$component" \
         -D Summary="${MEROVAK_SUMMARY:-Merovak}" -D Homepage="${MEROVAK_HOMEPAGE:-}" -D Stage="${stage##*/}" \

@@ -24,14 +24,10 @@ bash scripts/install-packages.sh "${packages[@]}"
 export TZ=UTC LC_ALL=C.UTF-8
 umask 022
 
-refuse() {
-    echo "publish.sh: $1; the site in $site is left as it was" >&2
-    exit 1
-}
-# The release, signed by a key that the newest version published trusts (the
-# next key that it announced among them) or, on a new site, by its own. Its
-# key signs the repositories, with MEROVAK_NEXT_SIGNING_KEY where it is given,
-# and each must be a key that the release trusts.
+refuse() { echo "publish.sh: $1; the site in $site is left as it was" >&2 && exit 1; }
+# The release, signed by a key that the newest version published trusts (or,
+# on a new site, by its own), which signs the repositories, with
+# MEROVAK_NEXT_SIGNING_KEY where it is given: each a key that the release trusts.
 newest=$(scripts/release-data site versions "$site" | tail -n 1)
 trusted=$site/$newest/merovak-archive-keyring.gpg
 [ -n "$newest" ] || trusted=$dist/merovak-archive-keyring.gpg
@@ -66,16 +62,12 @@ mapfile -t held <<<"$held"
 
 # The site's keys: every key that a version it holds trusts, for checking what
 # each signed, in the order of their fingerprints (the .asc one block a key).
-home=$(mktemp -d) && chmod 700 "$home"
-for folder in "${held[@]}"; do
-    gpg -q --batch --homedir "$home" --import "$next/$folder/merovak-archive-keyring.gpg"
-done
-keys=$(gpg --batch --homedir "$home" --with-colons --list-keys)
-mapfile -t keys < <(awk -F: '$1 == "pub" { key = 1 } $1 == "fpr" && key { print $10; key = 0 }' <<<"$keys" | sort)
-rm -f "$next"/merovak-archive-keyring.{gpg,asc}
-for fingerprint in "${keys[@]}"; do
-    gpg --batch --homedir "$home" --export "$fingerprint" >>"$next/merovak-archive-keyring.gpg"
-    gpg --batch --homedir "$home" --armor --export "$fingerprint" >>"$next/merovak-archive-keyring.asc"
+home=$(mktemp -d) && gpg=(gpg -q --batch --homedir "$home") && rm -f "$next"/merovak-archive-keyring.*
+for folder in "${held[@]}"; do "${gpg[@]}" --import "$next/$folder/merovak-archive-keyring.gpg"; done
+keys=$("${gpg[@]}" --with-colons --list-keys)
+awk -F: '$1 == "pub" { k = 1 } $1 == "fpr" && k { print $10; k = 0 }' <<<"$keys" | sort | while read -r key; do
+    "${gpg[@]}" --export "$key" >>"$next/merovak-archive-keyring.gpg"
+    "${gpg[@]}" --armor --export "$key" >>"$next/merovak-archive-keyring.asc"
 done
 gpgconf --homedir "$home" --kill all && rm -rf "$home"
 
@@ -83,9 +75,7 @@ gpgconf --homedir "$home" --kill all && rm -rf "$home"
 # packages, made by apt-ftparchive, its indexes in name order.
 apt=$next/apt
 rm -rf "$apt/dists" && mkdir -p "$apt/pool/main/m/merovak"
-for folder in "${held[@]}"; do
-    cp -a "$next/$folder"/*.deb "$apt/pool/main/m/merovak"
-done
+for folder in "${held[@]}"; do cp -a "$next/$folder"/*.deb "$apt/pool/main/m/merovak"; done
 architectures=$(for deb in "$apt"/pool/main/m/merovak/*.deb; do dpkg-deb -f "$deb" Architecture; done |
     grep -vx all | sort -u | paste -sd ' ') # each one's index holds the packages for all
 for architecture in $architectures; do
@@ -104,9 +94,7 @@ bash "$scripts/sign.sh" --detach-sign "$apt/dists/stable/Release.gpg" "$apt/dist
 # The dnf repository of every version's RPMs, made by createrepo_c.
 rpm=$next/rpm
 rm -rf "$rpm/repodata" && mkdir -p "$rpm"
-for folder in "${held[@]}"; do
-    cp -a "$next/$folder"/*.rpm "$rpm"
-done
+for folder in "${held[@]}"; do cp -a "$next/$folder"/*.rpm "$rpm"; done
 find "$rpm" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 createrepo_c --no-database --revision "$SOURCE_DATE_EPOCH" --set-timestamp-to-revision "$rpm" >/dev/null
 bash "$scripts/sign.sh" --detach-sign "$rpm/repodata/repomd.xml.asc" "$rpm/repodata/repomd.xml" "${signers[@]}"
@@ -137,9 +125,6 @@ git -C "$bucket" update-server-info
 
 # The home page, then the new site in the old one's place.
 scripts/release-data site page "$next" "$url"
-if [ -d "$site" ]; then
-    mv "$site" "$next.old" && mv "$next" "$site" && rm -rf "$next.old"
-else
-    mv "$next" "$site"
-fi
+[ ! -d "$site" ] || mv "$site" "$next.old"
+mv "$next" "$site" && rm -rf "$next.old"
 echo "Published $version in $site, for $url"

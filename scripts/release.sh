@@ -4,11 +4,9 @@
 # Makes a release of the checked-out commit in dist/, the files that
 # docs/release.md lists, every program built from the source archive; the
 # same commit (and keys) give the same bytes wherever, whenever and by whomever
-# it is built. The settings, in the environment, and what it makes of each, are
-# in docs/release.md; each that is not set is left out, and said so in one
-# line. Installs what it needs, as the table of builds names it (apt-get, as
-# root or through sudo); with --missing, it makes nothing and names the
-# packages it would install.
+# it is built. The settings, in the environment, are in docs/release.md; each
+# that is not set is left out, and said so in one line. Installs what it needs
+# (apt-get, as root or through sudo); with --missing, it names those packages.
 # Usage: release.sh [--missing]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -38,7 +36,7 @@ export TZ=UTC LC_ALL=C.UTF-8 CMAKE_BUILD_PARALLEL_LEVEL=${CMAKE_BUILD_PARALLEL_L
 unset LANG LANGUAGE
 umask 022
 
-scripts=$PWD/scripts
+scripts=$PWD/scripts dist=$PWD/dist folder=$PWD/build/dist
 site=${MEROVAK_SITE_URL:-}
 site=${site%/}
 [ -z "$site" ] || export MEROVAK_SITE_URL=$site MEROVAK_HOMEPAGE=${MEROVAK_HOMEPAGE:-$site/}
@@ -64,56 +62,44 @@ for name in MEROVAK_SIGNING_KEY MEROVAK_NEXT_SIGNING_KEY MEROVAK_PREVIOUS_SIGNIN
     listed=$(gpg --with-colons --list-keys "${!name}") ||
         { echo "release.sh: $name: no key ${!name} in the GnuPG keyring" >&2 && exit 1; }
     made=$(awk -F: '$1 == "pub" || $1 == "sub" { print $6 }' <<<"$listed" | sort -n | tail -n 1)
-    if [ "$made" -gt "$SOURCE_DATE_EPOCH" ]; then
-        echo "release.sh: ${!name} is younger than the release's time, $(date -u -d "@$SOURCE_DATE_EPOCH")," \
-            "so its signatures cannot be of that time: sign with a key made before the commit (for a" \
-            "trial, docs/release.md shows how to make one), or release a commit made after the key" >&2
-        exit 1
-    fi
+    [ "$made" -le "$SOURCE_DATE_EPOCH" ] || { echo "release.sh: ${!name} is younger than the release's time," \
+        "$(date -u -d "@$SOURCE_DATE_EPOCH"): sign with a key made before the commit (docs/release.md" \
+        "makes one for a trial), or release a commit made after the key" >&2 && exit 1; }
     trusted+=("$(awk -F: '$1 == "fpr" { print $10; exit }' <<<"$listed")")
 done
-if [ -n "$key" ]; then
-    settings+=("-DMEROVAK_FINGERPRINT=${trusted[0]}") given+=(MEROVAK_SIGNING_KEY)
-fi
-dist=$PWD/dist
-folder=$PWD/build/dist
-rm -rf "$dist" "$folder"
-mkdir -p "$dist" "$folder"
+[ -z "$key" ] || settings+=("-DMEROVAK_FINGERPRINT=${trusted[0]}") given+=(MEROVAK_SIGNING_KEY)
+rm -rf "$dist" "$folder" && mkdir -p "$dist" "$folder/source"
 # logged NAME COMMAND...: COMMAND, its output in NAME.log; where it fails, its last lines.
 logged() {
     "${@:2}" >"$folder/$1.log" 2>&1 ||
         { tail -n 25 "$folder/$1.log" >&2 && echo "release.sh: ${*:2} failed; all it said: $folder/$1.log" >&2 &&
             exit 1; }
 }
-# The version, as CMake configures the project.
 logged version cmake -S . -B "$folder/version" -DBUILD_TESTING=OFF
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$folder/version/CMakeCache.txt")
 [ -n "$version" ] || { echo "release.sh: CMake gives the project no version" >&2 && exit 1; }
 
 # Every artifact is built from the source archive, unpacked in a folder of its
 # own: the archive is proven to build, and the programs hold what it holds.
-# What is not committed is not in the release, and is named.
+# What is not committed is not in the release, and is named. Before anything
+# is built, the commit's changelog must say what the version holds.
 git archive --format=tar.gz --prefix="merovak-$version/" -o "$dist/merovak-$version.tar.gz" HEAD
 changes=$(git status --porcelain | cut -c4- | paste -sd ' ')
-if [ -n "$changes" ]; then
-    echo "release.sh: not in the release, which is commit $(git rev-parse --short HEAD) as its source archive holds it: $changes" >&2
-fi
-mkdir -p "$folder/source"
+[ -z "$changes" ] || echo "release.sh: not in the release, which is commit $(git rev-parse --short HEAD)" \
+    "as its source archive holds it: $changes" >&2
 tar -xzf "$dist/merovak-$version.tar.gz" -C "$folder/source"
 cd "$folder/source/merovak-$version"
-# What the commit's changelog says of the version, before anything is built.
 "$scripts/release-data" changelog release CHANGELOG.md "$version"
 
 # Each build that packages, in a folder of its own, from scratch, and its
-# packages with their bills of materials. A program whose notices lack their
-# licence texts is not shipped.
+# packages with their bills of materials; not a program whose notices lack
+# their licence texts.
 for preset in "${builds[@]}"; do
     logged "$preset-configure" cmake --preset "$preset" "${settings[@]}"
     logged "$preset-build" cmake --build --preset "$preset-package"
-    if grep -qs 'could not be gathered' "build/$preset/THIRD-PARTY-NOTICES"; then
-        echo "release.sh: build/$preset/THIRD-PARTY-NOTICES lacks the licences of the code linked in" >&2
-        exit 1
-    fi
+    ! grep -qs 'could not be gathered' "build/$preset/THIRD-PARTY-NOTICES" ||
+        { echo "release.sh: build/$preset/THIRD-PARTY-NOTICES lacks the licences of the code linked in" >&2 &&
+            exit 1; }
     cp "build/$preset"/packages/* "$dist"
 done
 
@@ -125,9 +111,8 @@ else
 fi
 
 # The keys that the release trusts, for apt (.gpg) and for rpm and gpg (.asc),
-# in the order of their fingerprints; for a site, in a package of their own
-# for each, with the repositories' source, from a build that makes Debian
-# packages.
+# in the order of their fingerprints; for a site, also in a package of their
+# own, with the repositories' source, made from a build of Debian packages.
 if [ -n "$key" ]; then
     mapfile -t trusted < <(printf '%s\n' "${trusted[@]}" | LC_ALL=C sort -u)
     for fingerprint in "${trusted[@]}"; do
@@ -146,9 +131,7 @@ fi
 
 cd "$dist"
 find . -type f -printf '%P\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >"$folder/SHA256SUMS"
-mv "$folder/SHA256SUMS" .
-cat SHA256SUMS
-
+mv "$folder/SHA256SUMS" . && cat SHA256SUMS
 # Signatures come last, over files that are final.
 if [ -n "$key" ]; then
     for file in SHA256SUMS "merovak-$version.tar.gz"; do

@@ -1,17 +1,11 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Installs what the tests need, then runs the workflow of every build that the
-# presets list: it configures the build, builds it, runs its tests and makes
-# its packages. Each build tests its own program (the ARM ones under qemu-user,
-# the Windows ones under Wine); the native one also the pages' commands, the
-# install lines, the lint and the release, and the schemas of what a release
-# holds; the sanitized and fuzzing builds run the unit tables and the command
-# under the sanitizers, and each fuzz target. The Debian packages are those
-# that the table of builds (CMakePresets.json) names for building and testing
-# each build, and for releasing and publishing. Runs the builds' tests CTEST_PARALLEL_LEVEL at
-# a time (by default, as many as there are processors), and lists at its end
-# every test that was skipped, and why.
+# Installs the Debian packages that the table of builds (CMakePresets.json)
+# names for building, testing, releasing and publishing, then runs the
+# workflow of every build (configure, build, test, package; CONTRIBUTING.md
+# says what each tests), CTEST_PARALLEL_LEVEL tests at a time (by default one
+# per processor), and lists at its end every test that was skipped, and why.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # The table is read with Python and, where its packages cannot all be

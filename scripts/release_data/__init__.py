@@ -21,7 +21,8 @@ def load(path, form="text"):
     try:
         text = Path(path).read_text()
     except (OSError, UnicodeDecodeError) as error:
-        raise Failure(f"{path} cannot be read: {getattr(error, 'strerror', None) or error}") from None
+        what = getattr(error, "strerror", None) or error
+        raise Failure(f"{path} cannot be read: {what}") from None
     try:
         if form == "JSON":
             return json.loads(text)

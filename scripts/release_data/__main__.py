@@ -140,7 +140,7 @@ def parser():
             sub.add_argument(argument)
         return sub
 
-    sub = command("notices", write_notices, "a program's notices, from its link map", "map", "title")
+    sub = command("notices", write_notices, "a program's notices, from its map", "map", "title")
     sub.add_argument("output")
     sub.add_argument("--no-dpkg", action="store_true", help="list the files without asking dpkg")
     sub = command("sbom", write_bill, "ARTIFACT.cdx.json, the artifact's bill of materials")
@@ -152,36 +152,20 @@ def parser():
     sub.add_argument("--installed", action="store_true", help="each package as installed here")
     sub.add_argument("--schemas", help="a folder of the CycloneDX schemas, to check against")
     sub.add_argument("sboms", nargs="+")
-    command("manifests", write_manifests, "winget's and Scoop's manifests", "url", "dist", "version")
+    command("manifests", write_manifests, "winget's and Scoop's", "url", "dist", "version")
     sub = command("check-manifests", check_manifests, "check the manifests against the zips")
     sub.add_argument("--schemas", help="a folder of winget-1.12.0/ and scoop/, to check against")
     sub.add_argument("dist")
-    sub = command(
-        "check-release", check_release, "check that DIST holds the files PAGE lists", "dist", "page"
-    )
-    sub.add_argument("version")
+    sub = command("check-release", check_release, "DIST by PAGE's list", "dist", "page", "version")
     sub.add_argument("settings", nargs="*", help="the settings given, of those the list names")
-    sub = command(
-        "changelog", write_changelog, "CHANGELOG.md's entries up to VERSION, as a package's"
-    )
-    sub.add_argument(
-        "form", choices=("debian", "rpm", "release"), help="release: check that it can be released"
-    )
+    sub = command("changelog", write_changelog, "CHANGELOG.md up to VERSION, as a package's")
+    sub.add_argument("form", choices=("debian", "rpm", "release"), help="release: check it for one")
     sub.add_argument("changelog")
     sub.add_argument("version")
     sub.add_argument("maintainer", nargs="?", default="The Merovak authors <merovak@example.org>")
     sub.add_argument("--output", help="the file to write, instead of standard output")
-    command(
-        "version",
-        cut_version,
-        "VERSION cut: CHANGELOG.md's unreleased items moved into its entry, CMakeLists.txt's version",
-        "version",
-        "changelog",
-        "cmake",
-    )
-    sub = command(
-        "guide", write_guide, "a guide, as a release carries it", "source", "guide", "output"
-    )
+    command("version", cut_version, "cut from [Unreleased]", "version", "changelog", "cmake")
+    sub = command("guide", write_guide, "a guide, as a release has it", "source", "guide", "output")
     sub.add_argument("--site", default="", help="the address of the site it is made for")
     sub.add_argument("--fingerprint", default="", help="the fingerprint of the site's key")
     sub.add_argument("--version", default="", help="the version of the release that holds it")
@@ -190,19 +174,13 @@ def parser():
     sub = command("site", answer_site, "what the download site takes and holds, and its home page")
     questions = sub.add_subparsers(dest="question", required=True)
     for name, arguments, help in [
-        ("admit", ("site", "dist", "url"), "the version of the release in DIST, where SITE takes it"),
+        ("admit", ("site", "dist", "url"), "the version of the release in DIST, if SITE takes it"),
         ("time", ("dist",), "the release's time, in seconds since 1970"),
         ("versions", ("site",), "the versions that SITE holds, oldest first"),
         ("page", ("site", "url"), "SITE/index.html, its home page"),
     ]:
         command(name, answer_site, help, *arguments, under=questions)
-    command(
-        "msi-codes",
-        write_msi_codes,
-        "an MSI's ProductCode, package code, component code",
-        "upgrade_code",
-        "version",
-    )
+    command("msi-codes", write_msi_codes, "an MSI's codes", "upgrade_code", "version")
     sub = command("presets", answer_presets, "what the table of builds says, one answer a line")
     questions = sub.add_subparsers(dest="question", required=True)
     questions.add_parser("workflows", help="every build's workflow")

@@ -27,7 +27,7 @@ def entries(text):
             version, day = heading["version"], heading["date"]
             if version != UNRELEASED:
                 if not day:
-                    raise Failure(f"line {number}: the entry of {version} has no date: - YYYY-MM-DD")
+                    raise Failure(f"line {number}: the entry of {version} has no date YYYY-MM-DD")
                 try:
                     day = date.fromisoformat(day)
                 except ValueError:
@@ -44,7 +44,8 @@ def entries(text):
         elif line.startswith("  ") and section and section[1]:
             section[1][-1] += " " + line.strip()
         else:
-            what = "an item outside a ### heading" if line.startswith("- ") else "not an entry's line"
+            what = "not an entry's line"
+            what = "an item outside a ### heading" if line.startswith("- ") else what
             raise Failure(f"line {number}: {what}: {line}")
         found[-1][4] = number
     return found

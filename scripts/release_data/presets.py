@@ -1,16 +1,9 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The table of builds: CMakePresets.json. What only one build knows stands in
-its configure preset's "vendor": {"merovak": {...}}: the Debian packages that
-build it ("build") and test it ("test"), the formats of the packages it makes
-("packages"), its processor's names ("processor": as CMake, Debian, RPM,
-file, winget and Scoop name it, and in the static archives' names, "linux")
-and, for a Windows build, the UpgradeCode of its Windows Installer packages,
-written once and never changed ("upgradeCode").
-A preset inherits its parents' facts as CMake inherits presets: lists are
-joined, parents first, and names are taken from the nearest preset that gives
-them. The table's own "vendor" names what the release script needs besides
-the builds ("release") and what publishing a release needs ("publish")."""
+"""The table of builds: CMakePresets.json, each build's facts in its configure
+preset's "vendor": {"merovak": {...}} (CONTRIBUTING.md names them). A preset
+inherits its parents' facts as CMake inherits presets: lists are joined,
+parents first, and names are taken from the nearest preset that gives them."""
 import json
 from pathlib import Path
 

@@ -173,14 +173,15 @@ def page(site, url):
         return documents.filled(raw[name], url, signed.get(version, signed[newest]), version)
 
     trusted = fingerprints(site / newest / "merovak-archive-keyring.gpg")
-    history = []  # each key of the site, the versions it signed, and what the repositories make of it
+    history = []  # each key, the versions it signed, and what the repositories make of it
     for key in fingerprints(keyring):
         versions_signed = [version for version in held if signed[version] == key]
         role = "retired: the repositories no longer trust it"
         if key == signed[newest]:
             role = "signs now"
         elif key in trusted:
-            role = "trusted by the repositories" if versions_signed else "the next key, trusted ahead of its use"
+            role = "the next key, trusted ahead of its use"
+            role = "trusted by the repositories" if versions_signed else role
         history.append((key, versions_signed, role))
     installers = load(site / newest / "winget/Merovak.Merovak.installer.yaml", "YAML")
     pages = jinja2.Environment(
