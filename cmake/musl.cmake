@@ -1,13 +1,11 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# A fully static Linux program against musl, for the processor that the
-# including toolchain file sets, built with Debian's g++ for it and musl-dev.
-# The command takes only header-only parts of the C++ library, so it compiles
-# with libstdc++'s headers over musl's C headers, and links musl's C library,
-# its start files and libgcc into a static position-independent executable.
-# The including file may name the compiler's and musl's triplets (gnuTriplet,
-# muslTriplet) and how the linker is asked for a static PIE (staticPie), where
-# they are not PROCESSOR-linux-gnu, PROCESSOR-linux-musl and -static-pie.
+# A static PIE against musl, for the processor that the including toolchain
+# file sets, with Debian's g++ for it and musl-dev: libstdc++'s headers (the
+# command takes only their header-only parts) over musl's C headers, musl's C
+# library, start files and libgcc. The including file may name gnuTriplet,
+# muslTriplet and staticPie, where they are not PROCESSOR-linux-gnu,
+# PROCESSOR-linux-musl and -static-pie.
 set(CMAKE_SYSTEM_NAME Linux)
 set(MEROVAK_STATIC ON)
 if(NOT DEFINED gnuTriplet)

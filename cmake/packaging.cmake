@@ -59,10 +59,7 @@ if(WIN32 OR MEROVAK_STATIC)
     # signature, of SOURCE_DATE_EPOCH's time where it is set (the same bytes).
     if(MEROVAK_AUTHENTICODE_CERT)
       find_program(MEROVAK_OSSLSIGNCODE osslsigncode REQUIRED)
-      set(signingTime)
-      if(DEFINED ENV{SOURCE_DATE_EPOCH})
-        set(signingTime -time $ENV{SOURCE_DATE_EPOCH})
-      endif()
+      string(REGEX REPLACE ".+" "-time;\\0" signingTime "$ENV{SOURCE_DATE_EPOCH}")
       add_custom_command(TARGET Merovak POST_BUILD
         COMMAND ${MEROVAK_OSSLSIGNCODE} sign -certs ${MEROVAK_AUTHENTICODE_CERT}
           -key ${MEROVAK_AUTHENTICODE_KEY} -h sha256 -n Merovak ${signingTime}

@@ -87,7 +87,9 @@ case $artifact in
     mkdir -p "$build/rpmbuild"
     changelog=$("$scripts/release-data" changelog rpm "$scripts/../CHANGELOG.md" "$version" "$maintainer")
     printf '%s\n' "$(cat "$build/$spec")" "$changelog" >"$build/rpmbuild/$spec"
-    rpmbuild -bb --quiet --target "$processor" --define "_topdir $build/rpmbuild" \
+    # A fixed build host, and the build's and the files' times SOURCE_DATE_EPOCH's, where it is set.
+    rpmbuild -bb --quiet --target "$processor" --define "_topdir $build/rpmbuild" --define "_buildhost reproducible" \
+        --define "use_source_date_epoch_as_buildtime 1" --define "clamp_mtime_to_source_date_epoch 1" \
         --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
         --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/$spec" >/dev/null
     if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
@@ -126,9 +128,8 @@ case $artifact in
         -D UpgradeCode="$MEROVAK_UPGRADE_CODE" -D ProductCode="$product" -D ComponentCode="$component" \
         -D Summary="${MEROVAK_SUMMARY:-Merovak}" -D Homepage="${MEROVAK_HOMEPAGE:-}" -D Stage="${stage##*/}" \
         -o "$artifact" "$scripts/../packaging/merovak.wxs")
-    # The folder appended to the system PATH, and removed at uninstalling, in
-    # the table that a newer wixl makes empty; the package code, which follows
-    # from the version.
+    # The folder appended to the system PATH (and removed at uninstalling), in the
+    # table that a newer wixl makes empty; the package code, from the version.
     queries=()
     tables=$(msiinfo tables "$artifact")
     grep -qx Environment <<<"$tables" || queries=(-q 'CREATE TABLE `Environment` (`Environment` CHAR(72) NOT

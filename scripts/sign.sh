@@ -2,10 +2,8 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
 # Signs FILE with the OpenPGP keys KEY... (by default MEROVAK_SIGNING_KEY),
-# armoured, into OUTPUT: a detached signature, or the file itself signed in
-# clear text. The signatures are of SOURCE_DATE_EPOCH's time (of which gpg
-# warns every time: the warning is left out), so that an Ed25519 or RSA key
-# signs alike every time.
+# armoured, into OUTPUT, detached or in clear text, at SOURCE_DATE_EPOCH's time
+# (whose warning gpg gives is left out): Ed25519 and RSA keys sign alike.
 # Usage: sign.sh --detach-sign|--clearsign OUTPUT FILE [KEY...]
 set -euo pipefail
 users=()

@@ -27,12 +27,8 @@ done
 
 # A test that cannot run on this machine says why; list them so no skip goes unseen.
 shopt -s nullglob
-for log in build/*/Testing/Temporary/LastTest.log; do
-    build=${log#build/} build=${build%%/*}
-    while read -r line; do
-        if [[ $line =~ ^[0-9]+/[0-9]+\ Testing:\ ([^ ]+) ]]; then test=${BASH_REMATCH[1]}; fi
-        if [[ $line == 'SKIPPED: '* ]]; then echo "  $build: $test: ${line#SKIPPED: }"; fi
-    done <"$log"
-done | sed '1i Skipped on this machine:'
+awk 'FNR == 1 { split(FILENAME, path, "/") } /^[0-9]+\/[0-9]+ Testing: / { test = $3 }
+    sub(/^SKIPPED: /, "") { print "  " path[2] ": " test ": " $0 }' /dev/null build/*/Testing/Temporary/LastTest.log |
+    sed '1i Skipped on this machine:'
 [ $status -eq 0 ] || echo "Failed: ${failedBuilds[*]}"
 exit "$status"

@@ -1,10 +1,8 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# Cuts VERSION: the items under [Unreleased] in CHANGELOG.md become its entry,
-# of today (UTC), and CMakeLists.txt gives the project that version; both
-# files are committed as "Version VERSION". Refuses, changing nothing, what
-# docs/release.md says it refuses.
+# Cuts VERSION as docs/release.md says: the items under [Unreleased] become
+# its entry in CHANGELOG.md, CMakeLists.txt takes it, and both are committed.
 # Usage: version.sh VERSION
 set -euo pipefail
 cd "$(dirname "$0")/.."

@@ -9,7 +9,7 @@ import json
 import sys
 from pathlib import Path
 
-from . import Failure, changelog, checks, documents, load, manifests, msi, notices, sbom, site
+from . import Failure, changelog, checks, documents, load, manifests, notices, sbom, site
 from .presets import Table
 
 
@@ -96,7 +96,7 @@ def answer_site(args):
 
 
 def write_msi_codes(args):
-    print("\n".join(msi.codes(args.upgrade_code, args.version).values()))
+    print("\n".join(manifests.msi_codes(args.upgrade_code, args.version).values()))
 
 
 def answer_presets(args):
@@ -116,10 +116,8 @@ def answer_presets(args):
     else:  # cmake: what the build's target package makes, for the processor CMake builds for
         processor = table.processor(args.build, "cmake")
         if processor != args.system_processor:
-            raise Failure(
-                f"{args.build} makes packages for {processor}, "
-                f"and this build's compiler builds for {args.system_processor}"
-            )
+            compiler = f"this build's compiler builds for {args.system_processor}"
+            raise Failure(f"{args.build} makes packages for {processor}, and {compiler}")
         upgrade = table.facts(args.build).get("upgradeCode", "")
         made = [
             dict(zip(("file", "format", "processor"), entry), upgradeCode=upgrade)
@@ -206,7 +204,3 @@ def main(argv=None):
     except (Failure, OSError) as error:
         print(f"release-data {args.command}: {error}", file=sys.stderr)
         return 2
-
-
-if __name__ == "__main__":
-    sys.exit(main())

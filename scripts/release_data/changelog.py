@@ -1,11 +1,8 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""CHANGELOG.md, in the form of Keep a Changelog, the one history of the
-project: its entries ("## [Unreleased]", then "## [VERSION] - YYYY-MM-DD",
-each with "### Added" and the like and their items), cutting a version from
-the items under [Unreleased], and the changelogs made from them, a Debian
-package's and an RPM's. A line of an entry that is not blank, a "###"
-heading, an item ("- ") or an item's next line (indented) is a fault."""
+"""CHANGELOG.md, in the form of Keep a Changelog: its entries, where a line that
+is not blank, a "###" heading, an item ("- ") or an item's next line (indented)
+is a fault; cutting a version; and the Debian and RPM changelogs made from it."""
 import re
 import textwrap
 from datetime import date, datetime, timezone
@@ -120,9 +117,7 @@ def up_to(text, version):
 
     entry(text, version)
     return [
-        found[:3]
-        for found in entries(text)
-        if found[1] and Version(found[0]) <= Version(version)
+        found[:3] for found in entries(text) if found[1] and Version(found[0]) <= Version(version)
     ]
 
 

@@ -1,11 +1,8 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""Checks of what a release holds: the files that the releasing guide lists;
-each bill of materials against the artifact beside it (its hashes, the program
-inside it, the notices it holds) and, where given, the CycloneDX schemas and
-the versions installed here; the manifests of winget and Scoop against the
-zips they name and, where given, their schemas. Each check yields its faults,
-one line each."""
+"""Checks of what a release holds: its files against the releasing guide's
+list, each bill of materials against the artifact beside it, the manifests of
+winget and Scoop against the zips they name; each yields its faults, a line each."""
 import hashlib
 import re
 import subprocess
@@ -21,9 +18,8 @@ WINGET_VERSION = "1.12.0"
 
 
 def listed_files(page, version, settings):
-    """The files that the list in PAGE (the releasing guide) names for a
-    release of VERSION made with SETTINGS: a name with "+.cdx.json" and its
-    bill of materials, where the settings that the line names are given."""
+    """The files that the list in PAGE names for a release of VERSION with SETTINGS: a
+    name with "+.cdx.json" and its bill, where the settings that the line names are given."""
     block = re.search(r"^<!-- test: release-files -->\n```text\n(.*?)^```", load(page), re.M | re.S)
     if not block:
         raise Failure(f"{page} has no list of a release's files, <!-- test: release-files -->")
@@ -45,8 +41,7 @@ def release_faults(dist, page, version, settings):
 
 
 def validator(schema, store=()):
-    """A JSON schema validator (draft 7) that resolves references in STORE,
-    a list of (address, schema)."""
+    """A JSON schema validator (draft 7), references resolved in STORE: (address, schema)."""
     import jsonschema
 
     checks = {"format_checker": jsonschema.FormatChecker()}
@@ -217,10 +212,8 @@ def msi_property(path, name):
 
 
 def manifest_faults(dist, schemas=None):
-    """What is wrong with the manifests of winget and Scoop in DIST: each valid
-    by its schema, where SCHEMAS holds them (winget-1.12.0/, scoop/), and
-    naming each Windows zip and MSI beside it by its SHA-256, with the program
-    in it; an MSI by the ProductCode and UpgradeCode that it holds."""
+    """What is wrong with the manifests in DIST: each valid by its schema, where SCHEMAS
+    holds them, and naming each Windows zip and MSI beside it, as its bytes, codes and files say."""
     dist = Path(dist)
     files = {
         path.name: path
@@ -261,9 +254,7 @@ def manifest_faults(dist, schemas=None):
             if member(files[name], file) is None
         )
         if name.endswith(".msi"):
-            upgrades = [
-                held.get("UpgradeCode") for held in entry.get("AppsAndFeaturesEntries", [])
-            ]
+            upgrades = [held.get("UpgradeCode") for held in entry.get("AppsAndFeaturesEntries", [])]
             for code, stated in [
                 ("ProductCode", entry.get("ProductCode")),
                 ("UpgradeCode", (upgrades or [None])[0]),
@@ -279,5 +270,3 @@ def manifest_faults(dist, schemas=None):
         )
         if sources != wanted:
             yield f"{name} is named by {sources or 'no manifest'}, not by {' and '.join(wanted)}"
-    if len(winget) != 3:
-        yield f"winget: {len(winget)} manifests, not the version, installer and default locale"

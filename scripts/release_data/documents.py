@@ -1,9 +1,7 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The guides as a release carries them: with the download site's address,
-its key's fingerprint and the release's version in place of their
-placeholders, where they are known, with links only to the files beside them,
-and, for Windows, as plain text for Notepad."""
+"""The guides as a release carries them: their placeholders filled in, links
+only to the files beside them and, for Windows, as plain text for Notepad."""
 import posixpath
 import re
 

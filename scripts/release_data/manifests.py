@@ -1,16 +1,27 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The manifests of winget (the three files of its multi-file form, in
-DIST/winget) and Scoop (DIST/merovak.json) for the Windows zips (and, for
-winget, the Windows Installer packages) of a release,
-as their bills of materials describe them, to be downloaded from the folder
-URL."""
+"""The manifests of winget (DIST/winget, its multi-file form) and Scoop
+(DIST/merovak.json) for a release's Windows zips and, for winget, its Windows
+Installer packages, as their bills of materials describe them, at URL."""
 import json
+import uuid
 from pathlib import Path
 
-from . import Failure, load, msi
+from . import Failure, load
 from .checks import WINGET_VERSION
 from .presets import Table
+
+
+def msi_codes(upgrade_code, version):
+    """A Windows Installer package's ProductCode, package code and component
+    code, which follow from its UpgradeCode and the version, as it writes them."""
+    try:
+        namespace = uuid.UUID(upgrade_code)
+    except ValueError:
+        raise Failure(f"not an UpgradeCode: {upgrade_code}") from None
+    names = {"product": f"Merovak {version}", "package": f"Merovak {version} package",
+             "component": "Merovak program"}  # fmt: skip
+    return {key: f"{{{uuid.uuid5(namespace, name)}}}".upper() for key, name in names.items()}
 
 
 def sha256(component):
@@ -26,11 +37,9 @@ def installer(table, build, kind, version, url, component):
         entry.update(NestedInstallerType="portable", NestedInstallerFiles=nested, Scope="user")
     else:
         upgrade = table.facts(build)["upgradeCode"]
-        entry.update(Scope="machine", ProductCode=msi.codes(upgrade, version)["product"])
+        entry.update(Scope="machine", ProductCode=msi_codes(upgrade, version)["product"])
         entry["AppsAndFeaturesEntries"] = [{"UpgradeCode": upgrade}]
-    entry.update(
-        InstallerUrl=url + component["bom-ref"], InstallerSha256=sha256(component).upper()
-    )
+    entry.update(InstallerUrl=url + component["bom-ref"], InstallerSha256=sha256(component).upper())
     return entry
 
 
@@ -80,9 +89,7 @@ def write(url, dist, version, table=None):
         schema = f"https://aka.ms/winget-manifest.{kind}.{WINGET_VERSION}.schema.json"
         text = f"# yaml-language-server: $schema={schema}\n\n"
         text += yaml.safe_dump(
-            {**identity, **manifest, "ManifestVersion": WINGET_VERSION},
-            sort_keys=False,
-            width=1000,
+            {**identity, **manifest, "ManifestVersion": WINGET_VERSION}, sort_keys=False, width=1000
         )
         (dist / "winget" / f"Merovak.Merovak{suffix}.yaml").write_text(text)
     # A bucket finds a newer version by the name of a zip on the home page (or

@@ -1,9 +1,7 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The code of other projects in a program: the files that the linker took in,
-as its map (GNU ld's or lld's) names them, the Debian packages that hold them,
-and THIRD-PARTY-NOTICES, which lists them and holds the packages' copyright
-files."""
+"""The code of other projects in a program, as its link map names it, the
+Debian packages that hold it, and THIRD-PARTY-NOTICES, with their copyrights."""
 import os
 import re
 import shutil

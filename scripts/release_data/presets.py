@@ -37,24 +37,23 @@ class Table:
             raise Failure(f"{self.path} has no configure preset {name}")
         preset = self.configure[name]
         parents = preset.get("inherits", [])
+        given = [
+            self.facts(parent) for parent in ([parents] if isinstance(parents, str) else parents)
+        ]
         facts = {}
-        for parent in [parents] if isinstance(parents, str) else parents:
-            for key, value in self.facts(parent).items():
-                facts[key] = facts.get(key, []) + value if isinstance(value, list) else value
-        for key, value in preset.get("vendor", {}).get("merovak", {}).items():
-            if isinstance(value, list):
-                value = facts.get(key, []) + value
-            elif isinstance(value, dict):
-                value = {**facts.get(key, {}), **value}
-            facts[key] = value
+        for more in given + [preset.get("vendor", {}).get("merovak", {})]:
+            for key, value in more.items():
+                if isinstance(value, list):
+                    value = facts.get(key, []) + value
+                elif isinstance(value, dict):
+                    value = {**facts.get(key, {}), **value}
+                facts[key] = value
         return facts
 
     def workflows(self):
         """Every build's workflow, as its configure preset names it."""
-        return self.answer(
-            [workflow["name"] for workflow in self.document.get("workflowPresets", [])],
-            "workflow presets",
-        )
+        names = [workflow["name"] for workflow in self.document.get("workflowPresets", [])]
+        return self.answer(names, "workflow presets")
 
     def shipping(self):
         """The builds that make packages: each has a build preset NAME-package."""
@@ -65,15 +64,12 @@ class Table:
         ]
         for name in names:
             if not self.facts(name).get("packages"):
-                raise Failure(
-                    f"{self.path}: {name} has a build preset {name}-package, but names no packages"
-                )
+                raise Failure(f"{self.path}: {name} has a preset {name}-package, but no packages")
         return self.answer(names, "build presets NAME-package")
 
     def debian_packages(self, kinds, names):
-        """The Debian packages of the builds NAMES, of the kinds given (build,
-        test), and those that the table names for a step of its own (release,
-        publish), once each."""
+        """The Debian packages of the builds NAMES, of the KINDS given (build, test), and
+        those that the table names for a step of its own (release, publish), once each."""
         steps = self.document.get("vendor", {}).get("merovak", {})
         lists = [steps[kind] for kind in kinds if kind in steps]
         lists += [

@@ -1,14 +1,12 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The bill of materials beside a package, archive or zip: ARTIFACT.cdx.json,
-in CycloneDX 1.6. It names the artifact and the program in it, with their
-hashes, each Debian package whose files the linker took in (at its installed
-version, with its licence and source package) and, for the Debian packages and
-RPMs, the C library they require. Its time is SOURCE_DATE_EPOCH's and its
-serial number comes from the artifact's hash."""
+"""The bill of materials beside a package, archive or zip, ARTIFACT.cdx.json in
+CycloneDX 1.6, as docs/release.md describes it; its time is SOURCE_DATE_EPOCH's
+and its serial number comes from the artifact's hash."""
 import hashlib
 import json
 import os
+import platform
 import re
 import time
 import uuid
@@ -20,14 +18,12 @@ from .notices import archive_of, linked_files, owners
 # The licence of the code that packages link in, by the package's name: musl's C
 # library, MinGW-w64's runtime, the GNU C library (also as a cross compiler's),
 # and GCC's runtime, under its exception.
+GCC = r"libgcc-[0-9]+-dev(-[a-z0-9]+-cross)?|gcc-mingw-w64-.*"
 LICENCES = [
     (r"musl-dev", "MIT"),
     (r"mingw-w64-.*", "ZPL-2.1"),
     (r"libc6(-dev)?(-[a-z0-9]+-cross)?", "LGPL-2.1-or-later"),
-    (
-        r"libgcc-[0-9]+-dev(-[a-z0-9]+-cross)?|gcc-mingw-w64-.*",
-        "GPL-3.0-or-later WITH GCC-exception-3.1",
-    ),
+    (GCC, "GPL-3.0-or-later WITH GCC-exception-3.1"),
 ]
 PROGRAMS = ("Merovak", "Merovak.exe")
 
@@ -52,12 +48,10 @@ def licence_of(package):
 
 def purl(name, version, architecture):
     """A Debian package's URL, in the namespace of this machine's system."""
-    release = Path("/etc/os-release")
-    fields = (
-        dict(re.findall(r'^([A-Z_]+)="?([^"\n]*)"?$', release.read_text(), re.M))
-        if release.exists()
-        else {}
-    )
+    try:
+        fields = platform.freedesktop_os_release()
+    except OSError:
+        fields = {}
     codename = fields.get("VERSION_CODENAME")
     at = f"@{version}".replace("+", "%2B") if version else ""
     distro = f"&distro={codename}" if codename else ""
@@ -66,13 +60,8 @@ def purl(name, version, architecture):
 
 def package_component(package, files):
     """A Debian package whose files were linked in, at its installed version."""
-    fields = run(
-        "dpkg-query",
-        "-W",
-        "-f=${Version};${Architecture};${source:Package};${source:Version}",
-        package,
-    )
-    version, architecture, source, source_version = fields.split(";")
+    asked = "-f=${Version};${Architecture};${source:Package};${source:Version}"
+    version, architecture, source, source_ver = run("dpkg-query", "-W", asked, package).split(";")
     name = package.split(":")[0]
     url = purl(name, version, architecture)
     return {
@@ -88,8 +77,8 @@ def package_component(package, files):
                 {
                     "type": "library",
                     "name": source,
-                    "version": source_version,
-                    "purl": purl(source, source_version, "source"),
+                    "version": source_ver,
+                    "purl": purl(source, source_ver, "source"),
                 }
             ]
         },

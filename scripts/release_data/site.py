@@ -1,10 +1,8 @@
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-"""The download site that scripts/publish.sh keeps: which releases it admits
-(one listing exactly its files in its SHA256SUMS, made for the site, not
-published already with other files, not older than the newest published), the
-versions it holds, the keys that signed them, and its home page, index.html,
-made from page.html and the newest release's own CHANGELOG.md and guides."""
+"""The download site that scripts/publish.sh keeps: which releases it admits,
+the versions it holds, the keys that signed them, and its home page, made from
+page.html and the newest release's own CHANGELOG.md and guides."""
 import re
 import subprocess
 import tarfile
@@ -60,8 +58,7 @@ def files(folder):
 
 
 def admit(site, dist, url):
-    """The version of the release in DIST, where SITE at URL may take it. The
-    files' checksums are sha256sum's to check."""
+    """The version of the release in DIST, where SITE at URL may take it."""
     from debian.debian_support import Version
 
     version, dist = version_of(dist), Path(dist)
@@ -184,11 +181,8 @@ def page(site, url):
             role = "trusted by the repositories" if versions_signed else role
         history.append((key, versions_signed, role))
     installers = load(site / newest / "winget/Merovak.Merovak.installer.yaml", "YAML")
-    pages = jinja2.Environment(
-        loader=jinja2.FileSystemLoader(Path(__file__).parent),
-        autoescape=True,
-        undefined=jinja2.StrictUndefined,
-    )
+    loader = jinja2.FileSystemLoader(Path(__file__).parent)
+    pages = jinja2.Environment(loader=loader, autoescape=True, undefined=jinja2.StrictUndefined)
     try:
         return pages.get_template("page.html").render(
             url=url,
@@ -196,7 +190,6 @@ def page(site, url):
             earlier=held[-2] if len(held) > 1 else newest,
             day=day,
             news=markdown.markdown(changelog.text_of(text, newest)),
-            keys={key: " ".join(re.findall("....", key)) for key, *_ in history},
             history=history,
             signing=signed[newest],
             fill=fill,
