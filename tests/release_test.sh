@@ -211,6 +211,10 @@ done
 expect 'the next version names no file of this one' bash -c '! grep -rIl --exclude="changelog*" \
     --exclude=CHANGELOG.md --exclude-dir=tests "merovak[-_]${1//./\\.}[-_]" "$2"' - "$version" "$unpacked"
 static=merovak-$nextVersion-linux-x86_64
+expect "the next version's guide for Linux names its files" grep -q "$static.tar.gz" \
+    "$unpacked/$static.tar.gz/$static/docs/install.md"
+expect "the next version's guide for Windows names its files" grep -q "merovak-$nextVersion-windows-x64.msi" \
+    "$unpacked/merovak-$nextVersion-windows-x64.zip/README.txt"
 expect "the next version's manual" cat "$unpacked/$static.tar.gz/$static/Merovak.1"
 has "the next version's manual: its version and day" "^\.TH MEROVAK 1 \"$(date -u +%F)\" \"Merovak $nextVersion\" "
 builds=$("$releaseData" presets shipping) || exit 1
