@@ -26,9 +26,7 @@ builds=$(scripts/release-data presets shipping)
 mapfile -t builds <<<"$builds"
 packages=$(scripts/release-data presets debian build,release "${builds[@]}")
 mapfile -t packages <<<"$packages"
-if [ "${1:-}" = --missing ]; then
-    exec bash scripts/install-packages.sh --missing "${packages[@]}"
-fi
+[ "${1:-}" != --missing ] || exec bash scripts/install-packages.sh --missing "${packages[@]}"
 bash scripts/install-packages.sh "${packages[@]}"
 
 export SOURCE_DATE_EPOCH=${SOURCE_DATE_EPOCH:-$(git log -1 --format=%ct)}

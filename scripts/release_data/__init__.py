@@ -3,6 +3,7 @@
 """Writes and checks the data that a release carries beside its programs, and
 answers what the table of builds says. The same inputs give the same bytes:
 keys and lists are sorted, and the time is SOURCE_DATE_EPOCH's."""
+import gzip
 import json
 import subprocess
 from pathlib import Path
@@ -13,10 +14,11 @@ class Failure(Exception):
 
 
 def load(path, form="text"):
-    """The file PATH, as text or read as JSON or YAML: a file that is missing,
-    or not of its form, is a Failure that names it."""
+    """The file PATH (gunzipped where it is .gz), as text or read as JSON or YAML:
+    a file that is missing, or not of its form, is a Failure that names it."""
     try:
-        text = Path(path).read_text()
+        data = Path(path).read_bytes()
+        text = (gzip.decompress(data) if str(path).endswith(".gz") else data).decode()
     except (OSError, UnicodeDecodeError) as error:
         what = getattr(error, "strerror", None) or error
         raise Failure(f"{path} cannot be read: {what}") from None

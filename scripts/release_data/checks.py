@@ -66,12 +66,12 @@ def schema_faults(validate, document):
 def cyclonedx_validator(folder):
     """A validator of CycloneDX 1.6, from the schemas in FOLDER."""
     store = [
-        ("http://cyclonedx.org/schema/" + path.name, load(path, "JSON"))
-        for path in Path(folder).glob("*.json")
+        ("http://cyclonedx.org/schema/" + path.name.removesuffix(".gz"), load(path, "JSON"))
+        for path in Path(folder).glob("*.json.gz")
     ]
     schema = dict(store).get("http://cyclonedx.org/schema/bom-1.6.SNAPSHOT.schema.json")
     if not schema:
-        raise Failure(f"{folder} holds no CycloneDX 1.6 schema, bom-1.6.SNAPSHOT.schema.json")
+        raise Failure(f"{folder} holds no CycloneDX 1.6 schema, bom-1.6.SNAPSHOT.schema.json.gz")
     return validator(schema, store)
 
 
