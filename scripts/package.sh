@@ -72,9 +72,9 @@ case $artifact in
     ;;
 *.rpm)
     needs rpmbuild rpm
-    spec=merovak.spec
+    recipe=merovak.spec
     if [[ $artifact == */merovak-archive-keyring-* ]]; then
-        spec=merovak-archive-keyring.spec
+        recipe=merovak-archive-keyring.spec
         install -D -m 644 "${MEROVAK_KEYRING%.gpg}.asc" "$stage/etc/pki/rpm-gpg/RPM-GPG-KEY-merovak"
         install -D -m 644 "$scripts/../LICENSE" "$stage/usr/share/licenses/merovak-archive-keyring/LICENSE"
         mkdir -p "$stage/etc/yum.repos.d"
@@ -86,12 +86,12 @@ case $artifact in
     fi
     mkdir -p "$build/rpmbuild"
     changelog=$("$scripts/release-data" changelog rpm "$scripts/../CHANGELOG.md" "$version" "$maintainer")
-    printf '%s\n' "$(cat "$build/$spec")" "$changelog" >"$build/rpmbuild/$spec"
+    printf '%s\n' "$(cat "$build/$recipe")" "$changelog" >"$build/rpmbuild/$recipe"
     # A fixed build host, and the build's and the files' times SOURCE_DATE_EPOCH's, where it is set.
     rpmbuild -bb --quiet --target "$processor" --define "_topdir $build/rpmbuild" --define "_buildhost reproducible" \
         --define "use_source_date_epoch_as_buildtime 1" --define "clamp_mtime_to_source_date_epoch 1" \
         --define "stage $stage" --define "_rpmdir ${artifact%/*}" \
-        --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/$spec" >/dev/null
+        --define '_rpmfilename %{NAME}-%{VERSION}-%{RELEASE}.%{ARCH}.rpm' "$build/rpmbuild/$recipe" >/dev/null
     if [ -n "${MEROVAK_SIGNING_KEY:-}" ]; then
         needs gpg gnupg
         # (Without a terminal, rpmsign warns that it has none.)
