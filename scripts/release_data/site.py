@@ -174,11 +174,9 @@ def page(site, url):
     for key in fingerprints(keyring):
         versions_signed = [version for version in held if signed[version] == key]
         role = "retired: the repositories no longer trust it"
-        if key == signed[newest]:
-            role = "signs now"
-        elif key in trusted:
-            role = "the next key, trusted ahead of its use"
-            role = "trusted by the repositories" if versions_signed else role
+        if key in trusted:
+            role = "still trusted" if versions_signed else "the next key, not yet used"
+        role = "signs now" if key == signed[newest] else role
         history.append((key, versions_signed, role))
     installers = load(site / newest / "winget/Merovak.Merovak.installer.yaml", "YAML")
     loader = jinja2.FileSystemLoader(Path(__file__).parent)
@@ -187,7 +185,7 @@ def page(site, url):
         return pages.get_template("page.html").render(
             url=url,
             newest=newest,
-            earlier=held[-2] if len(held) > 1 else newest,
+            earlier=held[-2] if len(held) > 1 else "",
             day=day,
             news=markdown.markdown(changelog.text_of(text, newest)),
             history=history,
