@@ -94,8 +94,8 @@ publishes "$next"
 runs "early, with the home page's lines: updated to $next" early apt-upgrade
 hasNot "early, updated to $next: no warning from apt" '^W:'
 installed early "$next"
-expect 'early: the next key trusted' inRoot early gpg --with-colons --show-keys \
-    /usr/share/keyrings/merovak-archive-keyring.gpg
+machineKeys=$work/early/upper/usr/share/keyrings/merovak-archive-keyring.gpg # as the machine holds it
+expect 'early: the next key trusted' gpg --with-colons --show-keys "$machineKeys"
 has 'early: the next key trusted' "^fpr:*$(sed -n 's/^MEROVAK_NEXT_SIGNING_KEY=//p' "$kept/releases/$next.settings"):"
 
 # The switch: the machine that updated takes it; the one that did not is told
@@ -149,8 +149,7 @@ expect 'dnf: it is the one published' cmp "$work/dnf/upper/downloaded/$rpm" "$si
 publishes "$retire"
 runs "early, with the home page's lines: updated to $retire" early apt-upgrade
 installed early "$retire"
-expect 'early: the first key no longer trusted' inRoot early gpg --with-colons --show-keys \
-    /usr/share/keyrings/merovak-archive-keyring.gpg
+expect 'early: the first key no longer trusted' gpg --with-colons --show-keys "$machineKeys"
 hasNot 'early: the first key no longer trusted' "^fpr:*$key:"
 expect 'the site: the first key kept' gpg --with-colons --show-keys "$site/merovak-archive-keyring.gpg"
 has 'the site: the first key kept' "^fpr:*$key:"
