@@ -11,6 +11,7 @@ if ! git diff --quiet HEAD -- CHANGELOG.md CMakeLists.txt; then
     echo "version.sh: CHANGELOG.md or CMakeLists.txt has changes that are not committed: commit them first" >&2
     exit 1
 fi
+git var GIT_COMMITTER_IDENT >/dev/null # who commits it, known before anything changes
 bash scripts/install-packages.sh python3
 scripts/release-data version "$1" CHANGELOG.md CMakeLists.txt
 git commit -q -m "Version $1" -- CHANGELOG.md CMakeLists.txt

@@ -100,13 +100,15 @@ first=$work/merovak second=$elsewhere/a/deeper/folder/merovak third=$work/third 
 switch=$work/switch retire=$work/retire
 mkdir -p "$first" && git -C "$source" ls-files -co --exclude-standard -z | # the tree's files, and its history
     tar -C "$source" --null -cf - -T - .git | tar -C "$first" -xf -
+author=(env GIT_AUTHOR_NAME=Test GIT_AUTHOR_EMAIL=test@example.org GIT_COMMITTER_NAME=Test
+    GIT_COMMITTER_EMAIL=test@example.org)
 commit() { # commit COPY MESSAGE, at the time of the tree's commit, as its releases are
-    env GIT_COMMITTER_DATE="$(git -C "$1" log -1 --format=%cI)" git -C "$1" -c user.name=Test \
-        -c user.email=test@example.org commit -q -a -m "$2"
+    "${author[@]}" GIT_COMMITTER_DATE="$(git -C "$1" log -1 --format=%cI)" git -C "$1" commit -q -a -m "$2"
 }
 bump() { echo "${1%.*}.$((${1##*.} + 1))"; }
 if ! "$releaseData" changelog release "$first/CHANGELOG.md" "$version" >/dev/null 2>&1; then
-    version=$(bump "$version") && expect "the items waiting cut into $version" bash "$first/scripts/version.sh" "$version"
+    version=$(bump "$version")
+    expect "the items waiting cut into $version" "${author[@]}" bash "$first/scripts/version.sh" "$version"
 fi
 nextVersion=$(bump "$version")
 for copy in "$second" "$third"; do mkdir -p "$copy" && cp -a "$first/." "$copy"; done
@@ -123,7 +125,7 @@ cut() {
     mkdir -p "$1" && cp -a "$2/." "$1"
     sed -i "0,/^## \[Unreleased\]/s//&\n\n### Fixed\n\n- A fault before $3./" "$1/CHANGELOG.md"
     commit "$1" "A fault before $3"
-    expect "version $3 cut" bash "$1/scripts/version.sh" "$3"
+    expect "version $3 cut" "${author[@]}" bash "$1/scripts/version.sh" "$3"
     has "version $3 cut: it says so" "^Version $3 is committed"
 }
 switchVersion=$(bump "$nextVersion")
