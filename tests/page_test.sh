@@ -15,7 +15,7 @@ needs npx npm
 lacking
 export npm_config_cache=$work/npm npm_config_update_notifier=false npm_config_fund=false
 if ! answer=$(npm view html-validate@9 version 2>&1); then
-    echo "SKIPPED: the npm registry cannot be reached: $(tail -n 1 <<<"$answer")"
+    echo "SKIPPED: the npm registry cannot be reached: $(grep -m 1 'reason:' <<<"$answer" || head -n 1 <<<"$answer")"
     exit 77
 fi
 echo '{"extends": ["html-validate:standard"]}' >"$work/rules.json"
