@@ -10,8 +10,9 @@
 
 # As root, a test runs with a /dev/shm of its own, empty at its start: what
 # other programs leave in the machine's is neither the test's to fail on nor in
-# its way, and whatever the test leaves in its own fails it. (Without root it
-# uses the machine's, and what it leaves there is not told apart.)
+# its way, and whatever the test leaves in its own fails it. (Without root, or
+# where it can make no mount namespace, as in a chroot, it uses the machine's,
+# and what it leaves there is not told apart.)
 if [ "${MEROVAK_OWN_SHM:-}" != $$ ] && [ "$(id -u)" -eq 0 ] &&
     unshare --mount sh -c 'mount -t tmpfs -o mode=1777 tmpfs /dev/shm' 2>/dev/null; then
     MEROVAK_OWN_SHM=$$ exec unshare --mount sh -c 'mount -t tmpfs -o mode=1777 tmpfs /dev/shm &&

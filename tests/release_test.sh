@@ -1,24 +1,19 @@
 #!/usr/bin/env bash
 # SPDX-FileCopyrightText: 2026 the Merovak authors
 # SPDX-License-Identifier: MIT
-# The release script, run twice on copies of the checkout in other folders (on
-# another file system where there is one), with another umask, time zone,
-# locale and clock, and the second with an uncommitted change that it names,
-# makes the same bytes; the first, given a throwaway key, signs the checksums
-# and the source archive, the second, given none, says that it signs nothing.
-# Its files are the packages of every build that packages, as CMake lists them,
-# each with its bill of materials, and the source archive. Every fact of what
-# it ships is checked here, on the files in dist/: the packages pass the
-# linters and carry the project's metadata, the packager's name and home page;
-# the zips hold the program, licence, notices and Windows guide, the archives
-# for any Linux a folder with the program, the manual, the notices, the README
-# and the Linux guides, and a small static program; the notices hold the texts
-# of the code linked in; each bill of materials is true to the file beside it
-# and the program inside; the pages' lines check a download and install an
-# archive; the first and the next release are published into a site, served
-# here. The first release and the site are kept in KEPT_DIR, for the tests of
-# the release's files against their schemas and of the site in a root of their
-# own.
+# The release script, in copies of the checkout, as the releases below say:
+# the same commit gives the same bytes elsewhere; a release holds the files
+# that the releasing guide lists, and fails where a build's package is taken
+# out; it refuses a changelog that does not say what it holds; the next
+# versions are cut with version.sh, and each step of a change of keys makes
+# the keys package it should. Every fact of what it ships is checked here, on
+# the files in dist/: the packages pass the linters and carry the project's
+# metadata, the packager's name and home page; the zips and archives hold what
+# they should, with notices of the code linked in and guides of their own
+# version; each bill of materials is true to the file beside it; the pages'
+# lines install an archive; the first release and the transition are published
+# into the trial's site. The releases and the site are kept in KEPT_DIR, for the
+# tests of the files' schemas, of the home page and of the site on machines.
 # Outside a git checkout (a source archive), the script says that it makes a
 # release of a git checkout, and the test is skipped with that as the reason;
 # where a package that the script installs is missing, the test is skipped.
